@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/UiServices.h"
+
+#include <QString>
+#include <exception>
+#include <utility>
+
+// Wraps an event handler so that an error escaping it (a field text that is not a number, a
+// floating-point fault) ends the handler and appears in the error display; the program goes on.
+// Exceptions must not unwind through Qt's event code, so every handler is connected through this.
+template <typename Handler>
+auto guarded(QWidget *window, UiServices &services, Handler &&handler) {
+    return [window, &services, handler = std::forward<Handler>(handler)](auto &&...args) {
+        try {
+            handler(std::forward<decltype(args)>(args)...);
+        } catch (const std::exception &e) {
+            services.ShowError(window, QString::fromStdString(e.what()));
+        } catch (...) {
+            services.ShowError(window, QStringLiteral("Unknown error"));
+        }
+    };
+}
+
+// The same for a member-function handler with no arguments.
+template <typename Window>
+auto guarded(Window *window, UiServices &services, void (Window::*handler)()) {
+    return guarded(window, services, [window, handler]() { (window->*handler)(); });
+}

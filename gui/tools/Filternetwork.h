@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDialog>
+
+class UiServices;
+
+// Filter Network Specification window. Its controls arrive with the work on this window.
+class TFilterNetworkForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFilterNetworkForm(UiServices &services, QWidget *parent = nullptr);
+
+private:
+    UiServices &services;
+};
