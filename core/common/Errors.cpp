@@ -12,7 +12,9 @@ ConversionError ConversionError::NotAnInteger(const std::string &text) {
     return ConversionError("'" + text + "' is not a valid integer value");
 }
 
-void ClearFloatingPointFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+void ClearFloatingPointFlags() {
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 void ThrowOnFloatingPointFault() {
     const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);

@@ -157,8 +157,8 @@ std::string FormatDecimals(double value, int decimals) {
         return NonFinite(value);
     }
     char buffer[400];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                                decimals);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     std::string out(buffer, result.ptr);
     // A value that rounds to zero shows no sign.
     if (out[0] == '-' && out.find_first_not_of("-0.") == std::string::npos) {
@@ -249,8 +249,8 @@ int ParseInt(std::string_view text) {
         start = 1;
     }
     int value = 0;
-    const auto result = std::from_chars(trimmed.data() + start, trimmed.data() + trimmed.size(),
-                                        value);
+    const auto result =
+        std::from_chars(trimmed.data() + start, trimmed.data() + trimmed.size(), value);
     if (trimmed.empty() || result.ec != std::errc() ||
         result.ptr != trimmed.data() + trimmed.size() ||
         (start == 1 && trimmed.size() > 1 && trimmed[1] == '-')) {

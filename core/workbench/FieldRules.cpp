@@ -78,6 +78,8 @@ double FineStep(double value, bool up, double baseStep, double threshold) {
     return value + s;
 }
 
-double DecadeStep(double value, bool up) { return up ? value * 10.0 : value * 0.1; }
+double DecadeStep(double value, bool up) {
+    return up ? value * 10.0 : value * 0.1;
+}
 
 } // namespace kaldorium

@@ -10,15 +10,15 @@ enum class TransformKind { DFT, FFT };
 // acts at the next sample.
 struct WorkbenchSettings {
     // Oscillator
-    double frequency = 2000.0;   // f, Hz
-    double amplitude = 1.0;      // A
-    double dcOffset = 0.0;       // added to every sample
-    double dutyCycle = 50.0;     // percent, square wave only
-    int samplesPerCycle = 20;    // N
-    int savedSamplesPerCycle = 0; // N kept while modulation or the data file override it
+    double frequency = 2000.0;        // f, Hz
+    double amplitude = 1.0;           // A
+    double dcOffset = 0.0;            // added to every sample
+    double dutyCycle = 50.0;          // percent, square wave only
+    int samplesPerCycle = 20;         // N
+    int savedSamplesPerCycle = 0;     // N kept while modulation or the data file override it
     double samplingPeriod = 0.000025; // Ts, s; kept equal to 1/(f·N)
-    int modulationFactor = 100;  // percent
-    double snRatio = 100.0;      // S/N of the added noise
+    int modulationFactor = 100;       // percent
+    double snRatio = 100.0;           // S/N of the added noise
 
     // Filter
     double filterFrequency = 2000.0; // fc, Hz
@@ -45,8 +45,8 @@ struct WorkbenchSettings {
     bool addNoise = false;
     bool normalNoise = true; // NormalNoise checked; otherwise GaussianNoise
     bool rectify = false;
-    bool halfRectify = true; // HalfRectify checked; otherwise FullRectify
-    bool fileData = false;   // the FileData waveform button is checked
+    bool halfRectify = true;   // HalfRectify checked; otherwise FullRectify
+    bool fileData = false;     // the FileData waveform button is checked
     std::string inputFileName; // text of InputFileName
 
     // Set by the model when it changed N, Ts or the duty cycle itself (the data-file waveform

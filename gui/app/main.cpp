@@ -32,8 +32,8 @@ int main(int argc, char **argv) {
         TWAVMainForm wavForm(services);
         TDFTMainForm dftForm(services);
 
-        mainForm.SetToolWindows({&graphForm, &analogueForm, &digitalForm, &fileEditForm,
-                                 &networkForm, &wavForm});
+        mainForm.SetToolWindows(
+            {&graphForm, &analogueForm, &digitalForm, &fileEditForm, &networkForm, &wavForm});
         mainForm.show();
         return application.exec();
     } catch (const std::exception &e) {

@@ -1,6 +1,7 @@
 #include "tools/Digitalfiltersdesign.h"
 
-TDigitalFiltersForm::TDigitalFiltersForm(UiServices &services_, QWidget *parent) : QDialog(parent), services(services_) {
+TDigitalFiltersForm::TDigitalFiltersForm(UiServices &services_, QWidget *parent)
+    : QDialog(parent), services(services_) {
     setWindowTitle(QStringLiteral("(KALDOR) Digital Filters Design"));
     resize(760, 600);
 }

@@ -24,7 +24,9 @@ Stepper::Stepper(QWidget *parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-QSize Stepper::sizeHint() const { return QSize(17, 22); }
+QSize Stepper::sizeHint() const {
+    return QSize(17, 22);
+}
 
 void Stepper::SetRange(int minimum_, int maximum_, int position_) {
     limited = true;

@@ -1,5 +1,5 @@
-#include "common/Errors.h"
 #include "common/NumberText.h"
+#include "common/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +26,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{0.000025, "2.5E-5"}, FormatCase{0.0001, "0.0001"},
                       FormatCase{0.00012345, "0.00012345"}, FormatCase{0.1 + 0.2, "0.3"},
                       FormatCase{1.0 / 3.0, "0.333333333333333"},
-                      FormatCase{123456789012345.0, "123456789012345"},
-                      FormatCase{1e15, "1E15"}, FormatCase{-2.5e20, "-2.5E20"},
-                      FormatCase{1e-300, "1E-300"}, FormatCase{99999.99999999999, "100000"},
+                      FormatCase{123456789012345.0, "123456789012345"}, FormatCase{1e15, "1E15"},
+                      FormatCase{-2.5e20, "-2.5E20"}, FormatCase{1e-300, "1E-300"},
+                      FormatCase{99999.99999999999, "100000"},
                       FormatCase{std::numeric_limits<double>::infinity(), "INF"},
                       FormatCase{std::nan(""), "NAN"}));
 

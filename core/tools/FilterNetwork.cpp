@@ -1,0 +1,112 @@
+#include "tools/FilterNetwork.h"
+
+#include <cmath>
+#include <initializer_list>
+
+namespace kaldorium {
+
+FilterNetwork::FilterNetwork() {
+    SetInitialState();
+}
+
+void FilterNetwork::SetInitialState() {
+    for (Filter &stage : stages) {
+        stage.Configure(fkAllPass, 1.0, 1.0, 1.0, 1.0);
+    }
+    for (int branch = 2; branch <= 4; ++branch) {
+        stages[StageIndex(branch, 0)].Configure(fkAllPass, 1.0, 1.0, 0.0, 1.0);
+    }
+    modified = false;
+}
+
+double FilterNetwork::Corrected(int stage, double x, double ts, double omegaRef) {
+    const double y = stages[stage].ProcessStored(x, ts);
+    switch (stages[stage].type) {
+    case fkDifferentiator:
+        return y / omegaRef;
+    case fkIntegrator:
+        return y * omegaRef;
+    default:
+        return y;
+    }
+}
+
+double FilterNetwork::ProcessSample(double x, double ts, double omegaRef) {
+    const double u = Corrected(InputStage, x, ts, omegaRef);
+    double branch[4] = {u, u, u, u};
+    for (int column = 0; column < 3; ++column) {
+        for (int k = 0; k < 4; ++k) {
+            branch[k] = Corrected(StageIndex(k + 1, column), branch[k], ts, omegaRef);
+        }
+    }
+    const double sum = branch[0] + branch[1] + branch[2] + branch[3];
+    return Corrected(OutputStage, sum, ts, omegaRef);
+}
+
+void FilterNetwork::ClearStages() {
+    for (Filter &stage : stages) {
+        stage.ProcessStored(0.0, 1.0);
+    }
+}
+
+void FilterNetwork::FrequencyResponse(double omega, double ts, double &magnitude, double &phase) {
+    // H = (Σ_k A_k·B_k·C_k) · H_input · H_output
+    double sRe = 0.0;
+    double sIm = 0.0;
+    for (int k = 1; k <= 4; ++k) {
+        double pRe = 1.0;
+        double pIm = 0.0;
+        for (int column = 0; column < 3; ++column) {
+            double re = 0.0;
+            double im = 0.0;
+            stages[StageIndex(k, column)].FrequencyResponse(ts, omega, re, im);
+            const double nextRe = pRe * re - pIm * im;
+            pIm = pRe * im + pIm * re;
+            pRe = nextRe;
+        }
+        sRe += pRe;
+        sIm += pIm;
+    }
+    for (int stage : {InputStage, OutputStage}) {
+        double re = 0.0;
+        double im = 0.0;
+        stages[stage].FrequencyResponse(ts, omega, re, im);
+        const double nextRe = sRe * re - sIm * im;
+        sIm = sRe * im + sIm * re;
+        sRe = nextRe;
+    }
+    magnitude = std::sqrt(sRe * sRe + sIm * sIm);
+    phase = (sRe == 0.0 && sIm == 0.0) ? 0.0 : std::atan2(sIm, sRe);
+}
+
+void FilterNetwork::ApplySettings(const StageSetting (&settings)[StageCount]) {
+    for (Filter &stage : stages) {
+        stage.Configure(fkAllPass, 1.0, 1.0, 1.0, 1.0);
+    }
+    bool branchUsed[5] = {};
+    for (int i = 0; i < StageCount; ++i) {
+        const StageSetting &s = settings[i];
+        if (!s.use) {
+            continue;
+        }
+        // The period 1 s is a placeholder: the first sample at the real period redesigns.
+        stages[i].Configure(s.kind, s.frequency, s.q, s.amplification, 1.0);
+        if (i != InputStage && i != OutputStage) {
+            branchUsed[(i + 2) / 3] = true;
+        }
+    }
+    bool otherBranchUsed = false;
+    for (int k = 2; k <= 4; ++k) {
+        if (!branchUsed[k]) {
+            stages[StageIndex(k, 0)].Configure(fkAllPass, 1.0, 1.0, 0.0, 1.0);
+        } else {
+            otherBranchUsed = true;
+        }
+    }
+    if (!branchUsed[1] && otherBranchUsed) {
+        stages[StageIndex(1, 0)].Configure(fkAllPass, 1.0, 1.0, 0.0, 1.0);
+    }
+    modified = false;
+}
+
+} // namespace kaldorium

@@ -1,0 +1,49 @@
+#include "workbench/FilterStage.h"
+
+#include "tools/FilterNetwork.h"
+
+namespace kaldorium {
+
+namespace {
+constexpr double TwoPi = 6.283185307179586;
+} // namespace
+
+FilterStage::FilterStage(DesignedFilterSource &designer, FilterNetwork &network_)
+    : filters{Filter(fkBandPass),       Filter(fkBandReject),
+              Filter(fkHighPass),       Filter(fkLowPass),
+              Filter(fkHighPass4th),    Filter(fkLowPass4th),
+              Filter(fkDifferentiator), Filter(fkIntegrator),
+              Filter(fkAllPass),        Filter(fkDesigned, &designer)},
+      network(network_) {}
+
+double FilterStage::Process(double x, const WorkbenchSettings &settings, double ts, double f) {
+    int kind = settings.filterKind;
+    switch (kind) {
+    case fkDifferentiator:
+        return filters[fkDifferentiator].Differentiate(x, ts) / (TwoPi * f);
+    case fkIntegrator: {
+        // The integral restarts at the first sample and whenever the waveform changes.
+        const int key = kind * 100 + settings.waveform;
+        const bool restart = key != integratorKey;
+        integratorKey = key;
+        return filters[fkIntegrator].Integrate(restart, x, ts) * (TwoPi * f);
+    }
+    case fkNetwork:
+        return network.ProcessSample(x, ts, TwoPi * f);
+    case fkBandPass:
+    case fkBandReject:
+    case fkHighPass:
+    case fkLowPass:
+    case fkHighPass4th:
+    case fkLowPass4th:
+    case fkDesigned:
+        break;
+    default:
+        kind = fkBandPass;
+        break;
+    }
+    return filters[kind].Process(settings.filterFrequency, settings.qFactor, settings.amplification,
+                                 ts, x);
+}
+
+} // namespace kaldorium

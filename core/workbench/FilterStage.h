@@ -1,0 +1,28 @@
+#pragma once
+
+#include "signal/Filterclass.h"
+#include "workbench/WorkbenchSettings.h"
+
+namespace kaldorium {
+
+class DesignedFilterSource;
+class FilterNetwork;
+
+// The per-sample dispatch by filter kind: one Filter per kind that a Filter runs, created fresh for
+// each run, spectrum or response; kind 19 goes through the program's filter network.
+class FilterStage {
+public:
+    FilterStage(DesignedFilterSource &designer, FilterNetwork &network);
+
+    // One sample x at sampling period Ts; f normalises the differentiator and the integrator so
+    // that a sine of amplitude A at f comes out with amplitude A.
+    double Process(double x, const WorkbenchSettings &settings, double ts, double f);
+
+    Filter filters[10]; // index = kind 0 … 9; index 8 is unused
+    int integratorKey = -1;
+
+private:
+    FilterNetwork &network;
+};
+
+} // namespace kaldorium
