@@ -4,7 +4,9 @@
 
 namespace kaldorium {
 
-DefaultDesignedFilterSource::DefaultDesignedFilterSource() { Recompute(); }
+DefaultDesignedFilterSource::DefaultDesignedFilterSource() {
+    Recompute();
+}
 
 void DefaultDesignedFilterSource::Recompute() {
     // ωa = (2/Ts)·tan(ω0·Ts/2), k = ωa/Q, W = ωa²·Ts²
@@ -23,7 +25,7 @@ void DefaultDesignedFilterSource::Recompute() {
     b[1] = 2.0 * w - 8.0;
     b[2] = 4.0 - 2.0 * ts * k + w;
     a[0] = amplification * (2.0 * ts * k);
-    a[1] = amplification * 0.0;
+    a[1] = 0.0;
     a[2] = amplification * (-2.0 * ts * k);
 }
 

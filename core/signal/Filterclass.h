@@ -1,0 +1,91 @@
+#pragma once
+
+namespace kaldorium {
+
+class DesignedFilterSource;
+
+// The integer code of a filter kind, shared by the workbench, the Bode plot, the designer, the
+// analogue calculator and the filter network.
+using FilterKind = int;
+
+inline constexpr FilterKind fkBandPass = 0;
+inline constexpr FilterKind fkBandReject = 1;
+inline constexpr FilterKind fkHighPass = 2;
+inline constexpr FilterKind fkLowPass = 3;
+inline constexpr FilterKind fkHighPass4th = 4; // two identical high-pass sections
+inline constexpr FilterKind fkLowPass4th = 5;  // two identical low-pass sections
+inline constexpr FilterKind fkDifferentiator = 6;
+inline constexpr FilterKind fkIntegrator = 7;
+inline constexpr FilterKind fkAllPass = 8; // gain stage: A0 × input
+inline constexpr FilterKind fkDesigned = 9;
+// Analogue circuits, evaluated only by the Bode plot; never given to a Filter.
+inline constexpr FilterKind fkAnalogueBandPass = 10;
+inline constexpr FilterKind fkAnalogueBandReject = 11;
+inline constexpr FilterKind fkAnalogueHighPass = 12;
+inline constexpr FilterKind fkAnalogueLowPass = 13;
+inline constexpr FilterKind fkAnalogueBandPassNonInverting = 16;
+inline constexpr FilterKind fkAnalogueHighPassNonInverting = 17;
+inline constexpr FilterKind fkAnalogueLowPassNonInverting = 18;
+// Routed through the filter network by the caller.
+inline constexpr FilterKind fkNetwork = 19;
+
+// One digital filter of one kind: its design parameters, the difference-equation coefficients
+// derived from them and the history of the running recursion. The second-order kinds are
+// analogue prototypes carried over by the bilinear transform with pre-warping, so f0 is exact.
+// A value object: it owns nothing and allocates nothing.
+class Filter {
+public:
+    // Gain stage (kind 8); for arrays of filters.
+    Filter();
+    // Designs for f0 = Q = A0 = Ts = 1. A designed filter (kind 9) reads its coefficients from
+    // `designer`; without one it passes its input unchanged (a = b = 1, 0, …, 0).
+    explicit Filter(FilterKind kind, DesignedFilterSource *designer = nullptr);
+
+    // Sets the kind, then designs.
+    void Configure(FilterKind kind, double newF0, double newQ, double newA0, double newTs);
+
+    // Stores the parameters, clears coefficients and history and computes the coefficients.
+    // Divides by Ts and Q (and by the designer's b0): a zero there leaves the floating-point
+    // flags for the caller's check.
+    void Design(double newF0, double newQ, double newA0, double newTs);
+
+    // One sample through the filter. A change of f0, Q or Ts (exact comparison) redesigns and
+    // clears the history first; a change of A0 only rescales.
+    double Process(double newF0, double newQ, double newA0, double newTs, double x);
+
+    // Process with the stored f0, Q and A0.
+    double ProcessStored(double x, double newTs);
+
+    // Trapezoidal integrator step; 0.0 unless the kind is 7.
+    double Integrate(bool restart, double x, double newTs);
+
+    // Backward-difference step; 0.0 unless the kind is 6.
+    double Differentiate(double x, double newTs);
+
+    // Complex response at omega (rad/s), gain included. A Ts other than the stored one
+    // redesigns first.
+    void FrequencyResponse(double newTs, double omega, double &re, double &im);
+
+    double omega0 = 0.0;      // 2π·f0, rad/s
+    double gain = 1.0;        // applied to the recursion's output; equals amplification
+    double omegaWarped = 0.0; // ωa = (2/Ts)·tan(omega0·Ts/2)
+    double bandwidth = 0.0;   // k = ωa/Q
+    double num[7] = {};       // feed-forward coefficients
+    double den[7] = {};       // feedback coefficients, den[0] = 1 after a design
+    double xHist[7] = {};     // xHist[k]: input k samples ago
+    double yHist[7] = {};     // yHist[k]: output (before gain) k samples ago
+    double f0 = 1.0;          // Hz
+    double q = 1.0;
+    double amplification = 1.0; // A0
+    double ts = 1.0;            // s
+    FilterKind type = fkAllPass;
+
+    // Coefficient source of kind 9; not owned.
+    DesignedFilterSource *designer = nullptr;
+};
+
+// out = p·q for coefficient sequences of degrees degP and degQ (arrays of 7). The product is
+// formed locally, so out may be p or q. Terms beyond degree 6 are dropped.
+void MultiplyPolynomials(double *out, const double *p, const double *q, int degP, int degQ);
+
+} // namespace kaldorium
