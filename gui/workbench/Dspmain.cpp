@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace kaldorium;
 
@@ -63,8 +64,12 @@ TDSPMainForm::TDSPMainForm(UiServices &services_, NoiseGenerator &noise_, Filter
     }
     setObjectName(QStringLiteral("DSPMainForm"));
     setWindowTitle(QStringLiteral("Kaldorium (KALDOR)"));
-    resize(867, 700);
+    // A compact font, so the whole workbench fits its starting size of 867 × 700.
+    QFont compact = font();
+    compact.setPointSizeF(std::min(compact.pointSizeF(), 8.0));
+    setFont(compact);
     CreateControls();
+    resize(867, 700);
     ConnectHandlers();
     FormCreate();
 }
@@ -91,20 +96,21 @@ void TDSPMainForm::CreateControls() {
 
     Panel1 = named<QWidget>(this, "Panel1");
     auto *panel1Layout = new QHBoxLayout(Panel1);
-    panel1Layout->setContentsMargins(4, 2, 4, 2);
+    panel1Layout->setContentsMargins(2, 2, 2, 2);
+    panel1Layout->setSpacing(3);
     outer->addWidget(Panel1);
 
     auto numberField = [](QWidget *parent, const char *name, const char *text, bool keyFilter) {
         NumberEdit *edit = named<NumberEdit>(parent, name);
         edit->setText(QString::fromLatin1(text));
         edit->SetKeyFilter(keyFilter);
-        edit->setFixedWidth(78);
+        edit->setFixedWidth(58);
         return edit;
     };
     auto readOut = [](QWidget *parent, const char *name) {
         NumberEdit *edit = named<NumberEdit>(parent, name);
         edit->setReadOnly(true);
-        edit->setFixedWidth(78);
+        edit->setFixedWidth(58);
         return edit;
     };
     auto button = [](QWidget *parent, const char *name, const char *caption) {
@@ -142,7 +148,7 @@ void TDSPMainForm::CreateControls() {
     OscillatorSpecs->setTitle(QStringLiteral("Oscillator Specifications"));
     panel1Layout->addWidget(OscillatorSpecs);
     auto *oscLayout = new QHBoxLayout(OscillatorSpecs);
-    oscLayout->setContentsMargins(6, 4, 6, 4);
+    oscLayout->setContentsMargins(4, 2, 4, 2);
 
     auto *oscRows = new QGridLayout;
     oscRows->setVerticalSpacing(2);
@@ -293,11 +299,12 @@ void TDSPMainForm::CreateControls() {
     Filter_Specs->setTitle(QStringLiteral("Filter Specifications"));
     panel1Layout->addWidget(Filter_Specs);
     auto *filterLayout = new QHBoxLayout(Filter_Specs);
-    filterLayout->setContentsMargins(6, 4, 6, 4);
+    filterLayout->setContentsMargins(4, 2, 4, 2);
     g = Filter_Specs;
-    auto *filterRows = new QGridLayout;
-    filterRows->setVerticalSpacing(2);
-    filterRows->setHorizontalSpacing(3);
+    // One grid: parameter rows (columns 0-2), run buttons and read-outs (3-4), filter kinds (5).
+    auto *filterGrid = new QGridLayout;
+    filterGrid->setVerticalSpacing(2);
+    filterGrid->setHorizontalSpacing(3);
     Label3 = named<QLabel>(g, "Label3");
     Label3->setText(QStringLiteral("Frequency (Hz)"));
     Label2 = named<QLabel>(g, "Label2");
@@ -311,9 +318,19 @@ void TDSPMainForm::CreateControls() {
     sfAmplification = numberField(g, "sfAmplification", "2", true);
     fAmplificationI = stepper(g, "fAmplificationI");
     row = 0;
-    addRow(filterRows, Label3, sfFrequency, stepperPair(fFrequencyI, nullptr));
-    addRow(filterRows, Label2, sQfactor, stepperPair(QfactorI, nullptr));
-    addRow(filterRows, Label1, sfAmplification, stepperPair(fAmplificationI, nullptr));
+    addRow(filterGrid, Label3, sfFrequency, fFrequencyI);
+    addRow(filterGrid, Label2, sQfactor, QfactorI);
+    addRow(filterGrid, Label1, sfAmplification, fAmplificationI);
+    fTest = button(g, "fTest", "Test");
+    fDFT = button(g, "fDFT", "DFT");
+    fFFT = button(g, "fFFT", "FFT");
+    for (QPushButton *b : {fTest, fDFT, fFFT}) {
+        b->setFixedWidth(64);
+    }
+    filterGrid->addWidget(fTest, 0, 3, 1, 2, Qt::AlignRight);
+    filterGrid->addWidget(fDFT, 1, 3, 1, 2, Qt::AlignRight);
+    filterGrid->addWidget(fFFT, 2, 3, 1, 2, Qt::AlignRight);
+
     MakeBodePlot = button(g, "MakeBodePlot", "Bode Response");
     StepResponse = button(g, "StepResponse", "Step Response");
     ImpulseResponse = button(g, "ImpulseResponse", "Impulse Response");
@@ -324,12 +341,13 @@ void TDSPMainForm::CreateControls() {
     responseRow->addWidget(MakeBodePlot);
     responseRow->addWidget(StepResponse);
     responseRow->addWidget(ImpulseResponse);
-    filterRows->addLayout(responseRow, row++, 0, 1, 3);
+    filterGrid->addLayout(responseRow, 3, 0, 1, 5);
     auto *designRow = new QHBoxLayout;
     designRow->setSpacing(2);
     designRow->addWidget(DigitalFiltersDesign);
     designRow->addWidget(AnalogueFiltersDesign);
-    filterRows->addLayout(designRow, row++, 0, 1, 3);
+    filterGrid->addLayout(designRow, 4, 0, 1, 5);
+
     Rectify = check(g, "Rectify", "Rectify Input Signal");
     RectifyGroup = named<QGroupBox>(g, "RectifyGroup");
     auto *rectLayout = new QHBoxLayout(RectifyGroup);
@@ -339,13 +357,16 @@ void TDSPMainForm::CreateControls() {
     HalfRectify->setChecked(true);
     rectLayout->addWidget(HalfRectify);
     rectLayout->addWidget(FullRectify);
-    auto *rectifyRow = new QHBoxLayout;
-    rectifyRow->addWidget(Rectify);
-    rectifyRow->addWidget(RectifyGroup);
-    rectifyRow->addStretch();
-    filterRows->addLayout(rectifyRow, row++, 0, 1, 3);
+    filterGrid->addWidget(Rectify, 5, 0, 1, 2);
+    filterGrid->addWidget(RectifyGroup, 6, 0, 1, 3);
     OutputToFile = check(g, "OutputToFile", "Output To File");
-    filterRows->addWidget(OutputToFile, row++, 0, 1, 3);
+    filterGrid->addWidget(OutputToFile, 7, 0, 1, 2);
+    Range_Field_Display2 = readOut(g, "Range_Field_Display2");
+    RMS_Field_Display2 = readOut(g, "RMS_Field_Display2");
+    filterGrid->addWidget(Caption(g, QStringLiteral("Range")), 6, 3);
+    filterGrid->addWidget(Range_Field_Display2, 6, 4);
+    filterGrid->addWidget(Caption(g, QStringLiteral("RMS")), 7, 3);
+    filterGrid->addWidget(RMS_Field_Display2, 7, 4);
     OutputFileLabel = named<QLabel>(g, "OutputFileLabel");
     OutputFileLabel->setText(QStringLiteral("Output File"));
     OutputFileName = named<QLineEdit>(g, "OutputFileName");
@@ -360,29 +381,8 @@ void TDSPMainForm::CreateControls() {
     outRow->addWidget(OutputFileName, 1);
     outRow->addWidget(GetOutputFile);
     outRow->addWidget(EditOutputFile);
-    filterRows->addLayout(outRow, row++, 0, 1, 3);
-    filterRows->setRowStretch(row, 1);
-    filterLayout->addLayout(filterRows);
-
-    auto *filterMiddle = new QGridLayout;
-    filterMiddle->setVerticalSpacing(2);
-    fTest = button(g, "fTest", "Test");
-    fDFT = button(g, "fDFT", "DFT");
-    fFFT = button(g, "fFFT", "FFT");
-    for (QPushButton *b : {fTest, fDFT, fFFT}) {
-        b->setFixedWidth(64);
-    }
-    filterMiddle->addWidget(fTest, 0, 0, 1, 2);
-    filterMiddle->addWidget(fDFT, 1, 0, 1, 2);
-    filterMiddle->addWidget(fFFT, 2, 0, 1, 2);
-    Range_Field_Display2 = readOut(g, "Range_Field_Display2");
-    RMS_Field_Display2 = readOut(g, "RMS_Field_Display2");
-    filterMiddle->setRowStretch(3, 1);
-    filterMiddle->addWidget(Caption(g, QStringLiteral("Range")), 4, 0);
-    filterMiddle->addWidget(Range_Field_Display2, 4, 1);
-    filterMiddle->addWidget(Caption(g, QStringLiteral("RMS")), 5, 0);
-    filterMiddle->addWidget(RMS_Field_Display2, 5, 1);
-    filterLayout->addLayout(filterMiddle);
+    filterGrid->addLayout(outRow, 8, 0, 1, 5);
+    filterGrid->setRowStretch(9, 1);
 
     auto *filterRight = new QVBoxLayout;
     filterRight->setSpacing(1);
@@ -416,6 +416,7 @@ void TDSPMainForm::CreateControls() {
     }
     BandPass->setChecked(true);
     filterRight->addStretch();
+    filterLayout->addLayout(filterGrid);
     filterLayout->addLayout(filterRight);
 
     // Trace scales ----------------------------------------------------------------------------
