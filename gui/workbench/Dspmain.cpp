@@ -202,7 +202,6 @@ void TDSPMainForm::CreateControls() {
     EditInputFile->setFixedWidth(38);
     oscRows->addWidget(InputFileLabel, row, 0);
     oscRows->addLayout(fileRow, row, 1, 1, 4);
-    oscRows->setRowStretch(row + 1, 1);
     oscLayout->addLayout(oscRows);
 
     auto *oscMiddle = new QGridLayout;
@@ -217,7 +216,7 @@ void TDSPMainForm::CreateControls() {
     sSN_Ratio = numberField(g, "sSN_Ratio", "100", true);
     sSN_Ratio->setFixedWidth(60);
     NoiseGroup = named<QGroupBox>(g, "NoiseGroup");
-    auto *noiseLayout = new QHBoxLayout(NoiseGroup);
+    auto *noiseLayout = new QVBoxLayout(NoiseGroup);
     noiseLayout->setContentsMargins(4, 0, 4, 0);
     NormalNoise = radio(NoiseGroup, "NormalNoise", "Normal");
     GaussianNoise = radio(NoiseGroup, "GaussianNoise", "Gaussian");
@@ -239,11 +238,14 @@ void TDSPMainForm::CreateControls() {
     snRow->addStretch();
     oscMiddle->addLayout(snRow, 5, 0, 1, 2);
     oscMiddle->addWidget(NoiseGroup, 6, 0, 1, 2);
-    oscMiddle->addWidget(Caption(g, QStringLiteral("Range ")), 7, 0);
-    oscMiddle->addWidget(Range_Field_Display1, 7, 1);
-    oscMiddle->addWidget(Caption(g, QStringLiteral("RMS")), 8, 0);
-    oscMiddle->addWidget(RMS_Field_Display1, 8, 1);
-    oscMiddle->setRowStretch(9, 1);
+    oscMiddle->setRowStretch(7, 1);
+    // The read-outs go below the parameter rows, where the hidden rows leave room.
+    oscRows->addWidget(Caption(g, QStringLiteral("Range ")), row + 1, 0);
+    oscRows->addWidget(Range_Field_Display1, row + 1, 1);
+    oscRows->addWidget(Caption(g, QStringLiteral("RMS")), row + 2, 0);
+    oscRows->addWidget(RMS_Field_Display1, row + 2, 1);
+    oscRows->setRowStretch(row + 1, 0);
+    oscRows->setRowStretch(row + 3, 1);
     oscLayout->addLayout(oscMiddle);
 
     auto *oscRight = new QVBoxLayout;
