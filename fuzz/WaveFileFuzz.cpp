@@ -41,9 +41,9 @@ void Require(bool condition) {
 }
 
 bool SameFormat(const WaveFile &a, const WaveFile &b) {
-    return a.formatTag == b.formatTag && a.channels == b.channels &&
-           a.sampleRate == b.sampleRate && a.byteRate == b.byteRate &&
-           a.blockAlign == b.blockAlign && a.bitsPerSample == b.bitsPerSample;
+    return a.formatTag == b.formatTag && a.channels == b.channels && a.sampleRate == b.sampleRate &&
+           a.byteRate == b.byteRate && a.blockAlign == b.blockAlign &&
+           a.bitsPerSample == b.bitsPerSample;
 }
 
 // Reads the whole sample data once; every byte of it is present in the file.
