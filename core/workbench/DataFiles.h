@@ -1,9 +1,16 @@
 #pragma once
 
+#include "workbench/Runs.h"
+#include "workbench/WorkbenchSettings.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
-// Signal data text files: the reader of input data files.
+// Signal data text files: the writer of output data files and the reader of input data files.
 namespace kaldorium {
 
 // An input data file gives at most this many values; the rest of the file is ignored.
@@ -17,5 +24,77 @@ constexpr int MaxDataFileValues = 1024;
 // no number. An empty name or a file that cannot be opened or read gives 0.
 int ReadDataFileValues(const std::string &path, double *out, int maxCount);
 int ReadDataFileValues(std::istream &in, double *out, int maxCount);
+
+// The filter name an output file's header gives the designed filter, by the designer's design
+// type: 0 "Designed Filter:Band Pass", 1 "Designed Filter:Band Reject", 2 "Designed Filter:High
+// Pass", 3 "Designed Filter:Low Pass", any other "Designed Filter:Unknown Type".
+const char *DesignedFilterName(int designType);
+
+// The text the workbench shows when an output file cannot be created.
+std::string CouldNotCreateOutputFileText(const std::string &path);
+
+// Writes the output data file of a run, a response or a spectrum: twelve header lines, then one
+// row per sample (time domain) or per bin (frequency domain). Every line ends with CR LF, and
+// numbers are written as printf's "%lf" family writes them in the C locale, whatever the locale
+// of the program. At most one file is open; opening another closes the first.
+class DataFileWriter : public RunRowSink {
+public:
+    DataFileWriter() = default;
+    ~DataFileWriter() override;
+    DataFileWriter(const DataFileWriter &) = delete;
+    DataFileWriter &operator=(const DataFileWriter &) = delete;
+
+    // Creates (or truncates) the file and writes the time-domain header, with the filter's line
+    // when `withFilter`. While the selected filter is the designed filter, settings.filterName
+    // first becomes DesignedFilterName(designType) — even when the file cannot be created — and
+    // keeps that name afterwards. Returns false, with nothing written and no file open, when the
+    // file cannot be created.
+    bool OpenTimeDomain(const std::string &path, WorkbenchSettings &settings, bool withFilter,
+                        int designType);
+    // The same with the frequency-domain header; `transform` names the columns. The rows' bin
+    // frequencies k·f use the oscillator frequency f read here.
+    bool OpenFrequencyDomain(const std::string &path, WorkbenchSettings &settings, bool withFilter,
+                             TransformKind transform, int designType);
+
+    // The rows below are dropped while no file is open.
+
+    // Time-domain rows: t in ms, the input x and the filter's output y.
+    void WriteTimeRow(double t, double x);
+    void WriteTimeRow(double t, double x, double y);
+
+    // Frequency-domain rows of bin k: the block's input sample x and the transform's raw
+    // magnitude of bin k, and the same of the output.
+    void WriteFrequencyRow(int k, double x, double xMagnitude);
+    void WriteFrequencyRow(int k, double x, double xMagnitude, double y, double yMagnitude);
+
+    // The run's rows.
+    void InputRow(double t, double x) override { WriteTimeRow(t, x); }
+    void FilterRow(double t, double x, double y) override { WriteTimeRow(t, x, y); }
+
+    // Closes the open file, if any. Returns false when some of what was written since the open
+    // did not reach the file (a full disk); true otherwise, also when nothing was open.
+    bool Close();
+    bool IsOpen() const { return file != nullptr; }
+
+private:
+    bool Create(const std::string &path, WorkbenchSettings &settings, int designType);
+    void WriteText(std::string_view text);
+    void Append(std::string_view text);
+    // printf's "%<width>lf" (with `plus`: "%+<width>lf") for widths up to 18, always with a "."
+    // as decimal point.
+    void AppendNumber(double value, std::size_t width, bool plus = false);
+    void EndRow();
+    void AppendSpectrumColumns(double sample, double magnitude);
+
+    // One line of the longest row (nine numbers of at most 317 characters each) fits; a longer
+    // line is handed to the file in pieces.
+    static constexpr std::size_t RowCapacity = 4096;
+
+    std::FILE *file = nullptr;
+    bool failed = false;
+    double binFrequency = 0.0;
+    std::array<char, RowCapacity> row{};
+    std::size_t rowLength = 0;
+};
 
 } // namespace kaldorium
