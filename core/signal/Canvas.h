@@ -18,6 +18,15 @@ inline constexpr Color ColorWhite{255, 255, 255};
 inline constexpr Color ColorRed{255, 0, 0};
 inline constexpr Color ColorGreen{0, 128, 0};
 
+// Identifies a background a plot draws again and again (its empty grid): equal keys mean the same
+// picture on a canvas of the same size.
+struct BackgroundKey {
+    double values[5] = {};
+    int numbers[5] = {};
+
+    friend bool operator==(const BackgroundKey &, const BackgroundKey &) = default;
+};
+
 // The drawing surface of an image: what the plots need and nothing of the toolkit. Coordinates
 // are pixels, (0, 0) at the top left. The window side paints into an image; tests record the
 // calls.
@@ -46,6 +55,11 @@ public:
 
     // Lets the toolkit handle pending window messages (user input during long plots).
     virtual void ProcessMessages() = 0;
+
+    // A canvas may keep one drawn background and put it back instead of having it drawn again.
+    // RestoreBackground answers whether it did; a canvas that keeps nothing always says no.
+    virtual bool RestoreBackground(const BackgroundKey &) { return false; }
+    virtual void SaveBackground(const BackgroundKey &) {}
 };
 
 } // namespace kaldorium

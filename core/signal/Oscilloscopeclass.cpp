@@ -72,6 +72,14 @@ void Oscilloscope::SetRanges(double left, double right, double bottom, double to
 void Oscilloscope::DrawGrid() {
     canvas->ProcessMessages();
     firstPoint = true;
+    // The sweeps draw the same empty grid page after page; a canvas that kept it puts it back.
+    const BackgroundKey key{{xMin, xMax, yMin, yMax, sweepOffset},
+                            {width, height, margin, logX, logY}};
+    if (canvas->RestoreBackground(key)) {
+        canvas->SetPenColor(ColorBlack);
+        canvas->SetPenWidth(2);
+        return;
+    }
     canvas->SetPenWidth(1);
     canvas->SetPenColor(ColorGreen);
     canvas->Rectangle(0, 0, width, height);
@@ -105,6 +113,7 @@ void Oscilloscope::DrawGrid() {
         v = v + 0.05 * xRange;
         labelled = !labelled;
     }
+    canvas->SaveBackground(key);
 
     canvas->SetPenColor(ColorBlack);
     canvas->SetPenWidth(2);

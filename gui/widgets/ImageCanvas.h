@@ -25,6 +25,8 @@ public:
     void Line(int x1, int y1, int x2, int y2) override;
     void TextOut(int x, int y, const std::string &text) override;
     void ProcessMessages() override;
+    bool RestoreBackground(const kaldorium::BackgroundKey &key) override;
+    void SaveBackground(const kaldorium::BackgroundKey &key) override;
 
     // Ends the open painter so the image can be shown or saved.
     void Flush();
@@ -43,4 +45,15 @@ private:
     std::unique_ptr<QPainter> painter;
     QPen pen;
     QColor fill = Qt::white;
+    // The one background kept, with its key and the fill colour it was drawn with.
+    QImage background;
+    kaldorium::BackgroundKey backgroundKey;
+    QColor backgroundFill;
+    // Rows drawn on since the background was last saved or restored: only they need restoring.
+    int dirtyTop = 0;
+    int dirtyBottom = -1;
+    void MarkAllDirty() {
+        dirtyTop = 0;
+        dirtyBottom = image.height() - 1;
+    }
 };
