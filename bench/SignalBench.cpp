@@ -1,0 +1,76 @@
+#include "common/Random.h"
+#include "signal/DesignedFilterSource.h"
+#include "signal/Filterclass.h"
+#include "signal/Oscillatorclass.h"
+#include "tools/FilterNetwork.h"
+#include "workbench/FilterStage.h"
+#include "workbench/SignalStatistics.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+using namespace kaldorium;
+
+namespace {
+
+// The yardstick: a bare direct-form-I biquad loop with fixed coefficients.
+void BM_BareBiquad(benchmark::State &state) {
+    const double b0 = 0.0155, b1 = 0.0, b2 = -0.0155, a1 = -1.9, a2 = 0.969;
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0, x = 0.3;
+    for (auto _ : state) {
+        const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        x = -x;
+        benchmark::DoNotOptimize(y);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_BareBiquad);
+
+void BM_FilterProcess(benchmark::State &state) {
+    const int kind = static_cast<int>(state.range(0));
+    DefaultDesignedFilterSource designer;
+    Filter filter(kind, &designer);
+    double x = 0.3;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(filter.Process(2000.0, 10.0, 2.0, 0.000025, x));
+        x = -x;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FilterProcess)->Arg(0)->Arg(5)->Arg(9);
+
+void BM_OscillatorNextSample(benchmark::State &state) {
+    Oscillator oscillator(static_cast<WaveformType>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(oscillator.NextSample(1.0, 2000.0, 20, 0.0, 50.0));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_OscillatorNextSample)->Arg(0)->Arg(2)->Arg(3);
+
+// One sample of the whole chain a filter test runs: source → filter stage → statistics.
+void BM_SampleChain(benchmark::State &state) {
+    WorkbenchSettings settings;
+    settings.filterKind = static_cast<int>(state.range(0));
+    NoiseGenerator noise;
+    DefaultDesignedFilterSource designer;
+    FilterNetwork network;
+    InputSignalSource source(noise);
+    FilterStage stage(designer, network);
+    SignalStatistics statistics;
+    for (auto _ : state) {
+        const double x = source.NextSample(settings, settings.samplesPerCycle);
+        const double y = stage.Process(x, settings, settings.samplingPeriod, settings.frequency);
+        statistics.Add(x, y, settings.samplesPerCycle);
+    }
+    benchmark::DoNotOptimize(statistics.shownRmsOut);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SampleChain)->Arg(0)->Arg(5)->Arg(19);
+
+} // namespace

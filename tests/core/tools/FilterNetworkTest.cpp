@@ -1,0 +1,71 @@
+#include "tools/FilterNetwork.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace kaldorium;
+
+TEST(FilterNetwork, StartsAsAPassThrough) {
+    FilterNetwork network;
+    for (double x : {0.0, 1.0, -2.5, 1e6}) {
+        EXPECT_DOUBLE_EQ(network.ProcessSample(x, 0.000025, 12566.37), x);
+    }
+    double magnitude = 0, phase = 1;
+    network.FrequencyResponse(1000.0, 0.000025, magnitude, phase);
+    EXPECT_DOUBLE_EQ(magnitude, 1.0);
+    EXPECT_EQ(phase, 0.0);
+}
+
+TEST(FilterNetwork, UsedBranchesAddAndUnusedOnesAreSilent) {
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    // Branch 2 only: a gain of 3 in its B stage; branch 1 is then silenced.
+    settings[FilterNetwork::StageIndex(2, 1)] = {true, fkAllPass, 1000, 1, 3.0};
+    network.ApplySettings(settings);
+    EXPECT_DOUBLE_EQ(network.ProcessSample(2.0, 0.001, 1.0), 6.0);
+    // Branches 1 and 3 with gains 2 and 5 on their C stages: 2 + 5.
+    StageSetting two[FilterNetwork::StageCount];
+    two[FilterNetwork::StageIndex(1, 2)] = {true, fkAllPass, 1000, 1, 2.0};
+    two[FilterNetwork::StageIndex(3, 2)] = {true, fkAllPass, 1000, 1, 5.0};
+    two[FilterNetwork::OutputStage] = {true, fkAllPass, 1000, 1, 0.5};
+    network.ApplySettings(two);
+    EXPECT_DOUBLE_EQ(network.ProcessSample(1.0, 0.001, 1.0), 3.5);
+    double magnitude = 0, phase = 0;
+    network.FrequencyResponse(10.0, 0.001, magnitude, phase);
+    EXPECT_DOUBLE_EQ(magnitude, 3.5);
+}
+
+TEST(FilterNetwork, NoBranchUsedLeavesInputAndOutputStages) {
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    settings[FilterNetwork::InputStage] = {true, fkAllPass, 1000, 1, 4.0};
+    network.ApplySettings(settings);
+    EXPECT_DOUBLE_EQ(network.ProcessSample(1.0, 0.001, 1.0), 4.0);
+}
+
+TEST(FilterNetwork, DifferentiatorStageHasUnitGainAtTheReference) {
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    settings[FilterNetwork::StageIndex(1, 0)] = {true, fkDifferentiator, 1000, 1, 1.0};
+    network.ApplySettings(settings);
+    const double ts = 0.000025, f = 2000, omega = 2 * M_PI * f;
+    network.ClearStages();
+    double peak = 0;
+    for (int k = 1; k <= 400; ++k) {
+        peak =
+            std::max(peak, std::fabs(network.ProcessSample(std::sin(omega * ts * k), ts, omega)));
+    }
+    EXPECT_NEAR(peak, 1.0, 0.02);
+}
+
+TEST(FilterNetwork, ClearStagesRestartsEveryHistory) {
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    settings[FilterNetwork::StageIndex(1, 0)] = {true, fkLowPass, 100, 0.7071, 1.0};
+    network.ApplySettings(settings);
+    const double first = network.ProcessSample(1.0, 0.001, 1.0);
+    network.ProcessSample(1.0, 0.001, 1.0);
+    network.ClearStages();
+    EXPECT_DOUBLE_EQ(network.ProcessSample(1.0, 0.001, 1.0), first);
+}
