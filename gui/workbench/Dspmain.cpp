@@ -8,6 +8,7 @@
 #include "common/NumberText.h"
 #include "tools/Analoguefiltersmain.h"
 #include "tools/Digitalfiltersdesign.h"
+#include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
 #include "tools/Filternetwork.h"
 #include "tools/Graph.h"
@@ -170,7 +171,7 @@ void TDSPMainForm::CreateControls() {
     oDutyCycleI = stepper(g, "oDutyCycleI");
     InputFileLabel = named<QLabel>(g, "InputFileLabel");
     InputFileLabel->setText(QStringLiteral("Input File"));
-    InputFileName = named<QLineEdit>(g, "InputFileName");
+    InputFileName = named<NumberEdit>(g, "InputFileName");
     InputFileName->setReadOnly(true);
     GetInputFile = button(g, "GetInputFile", "File");
     EditInputFile = button(g, "EditInputFile", "Edit");
@@ -371,7 +372,7 @@ void TDSPMainForm::CreateControls() {
     filterGrid->addWidget(RMS_Field_Display2, 7, 4);
     OutputFileLabel = named<QLabel>(g, "OutputFileLabel");
     OutputFileLabel->setText(QStringLiteral("Output File"));
-    OutputFileName = named<QLineEdit>(g, "OutputFileName");
+    OutputFileName = named<NumberEdit>(g, "OutputFileName");
     OutputFileName->setReadOnly(true);
     GetOutputFile = button(g, "GetOutputFile", "File");
     EditOutputFile = button(g, "EditOutputFile", "Edit");
@@ -564,6 +565,12 @@ void TDSPMainForm::ConnectHandlers() {
         handFocus(e, soFrequency);
     }
     handFocus(sModulationFactor, ModulationFactorI->UpButton());
+    handFocus(InputFileName, GetInputFile);
+    handFocus(OutputFileName, GetOutputFile);
+    connect(InputFileName, &QLineEdit::textChanged, this,
+            guarded(this, services, &TDSPMainForm::InputFileNameChange));
+    connect(OutputFileName, &QLineEdit::textChanged, this,
+            [this] { OutputFileName->setCursorPosition(OutputFileName->text().size()); });
 
     auto onStep = [this](Stepper *s, void (TDSPMainForm::*handler)(bool)) {
         connect(s, &Stepper::clicked, this,
@@ -609,6 +616,10 @@ void TDSPMainForm::ConnectHandlers() {
     onClick(DesignNetwork, &TDSPMainForm::DesignNetworkClick);
     onClick(WaveFiles, &TDSPMainForm::WaveFilesClick);
     onClick(GetInputFile, &TDSPMainForm::GetInputFileClick);
+    onClick(GetOutputFile, &TDSPMainForm::GetOutputFileClick);
+    onClick(EditInputFile, &TDSPMainForm::EditInputFileClick);
+    onClick(EditOutputFile, &TDSPMainForm::EditOutputFileClick);
+    onClick(OutputToFile, &TDSPMainForm::OutputToFileClick);
     for (QRadioButton *r : {NormalNoise, GaussianNoise, HalfRectify, FullRectify}) {
         onClick(r, &TDSPMainForm::ReadOptionBoxes);
     }
@@ -725,6 +736,7 @@ void TDSPMainForm::StartRun(WorkbenchRun::Kind kind) {
     ShowRunButtons(false);
     run = std::make_unique<WorkbenchRun>(kind, RunContext{settings, noise, *designer, network},
                                          scope, statistics);
+    OpenOutput(filterTest);
     runTimer->start();
 }
 
@@ -740,6 +752,7 @@ void TDSPMainForm::StopRun() {
     oTest->setEnabled(true);
     fTest->setEnabled(true);
     ShowRunButtons(true);
+    CloseOutput();
     Image2->update();
 }
 
@@ -753,6 +766,10 @@ void TDSPMainForm::RunChunk() {
         StopRun();
         return;
     }
+    // Rows are written only while the box stays checked: unchecking it suspends the writing.
+    run->rows = OutputToFile->isChecked() && !OutputFileName->text().isEmpty() && output.IsOpen()
+                    ? &output
+                    : nullptr;
     try {
         FloatingPointGuard guard;
         run->Step(WorkbenchRun::ChunkSamples);
@@ -1346,6 +1363,78 @@ void TDSPMainForm::GetInputFileClick() {
                        "*.TXT);;All Files (*)"));
     if (!name.isEmpty()) {
         InputFileName->setText(name);
-        settings.inputFileName = name.toStdString();
+    }
+}
+
+void TDSPMainForm::GetOutputFileClick() {
+    const QString name = services.SaveFileName(
+        this, QString(), DataFolder(QStringLiteral("DSOs")),
+        QStringLiteral(
+            "DSP Sampled Output File (*.DSO *.dso);;Text File (*.Txt *.txt *.TXT);;All Files (*)"),
+        QStringLiteral("DSO"));
+    if (!name.isEmpty()) {
+        OutputFileName->setText(name);
+    }
+}
+
+void TDSPMainForm::OutputToFileClick() {
+    const bool on = OutputToFile->isChecked();
+    for (QWidget *w : std::initializer_list<QWidget *>{OutputFileLabel, OutputFileName,
+                                                       GetOutputFile, EditOutputFile}) {
+        w->setVisible(on);
+    }
+    if (on && OutputFileName->text().isEmpty()) {
+        GetOutputFileClick();
+    }
+}
+
+void TDSPMainForm::InputFileNameChange() {
+    settings.inputFileName = InputFileName->text().toStdString();
+    InputFileName->setCursorPosition(InputFileName->text().size());
+}
+
+void TDSPMainForm::EditInputFileClick() {
+    if (tools.fileEdit == nullptr) {
+        return;
+    }
+    const QString given = InputFileName->text();
+    const QString back =
+        tools.fileEdit->EditFile(given.isEmpty() ? QStringLiteral("*.DSI") : given);
+    if (!back.isEmpty() && !back.startsWith(QLatin1Char('*'))) {
+        InputFileName->setText(back);
+    }
+}
+
+void TDSPMainForm::EditOutputFileClick() {
+    if (tools.fileEdit == nullptr) {
+        return;
+    }
+    const QString given = OutputFileName->text();
+    const QString back =
+        tools.fileEdit->EditFile(given.isEmpty() ? QStringLiteral("*.DSO") : given);
+    if (!back.isEmpty() && !back.startsWith(QLatin1Char('*'))) {
+        OutputFileName->setText(back);
+    }
+}
+
+void TDSPMainForm::OpenOutput(bool withFilter) {
+    if (!OutputToFile->isChecked() || OutputFileName->text().isEmpty()) {
+        return;
+    }
+    const std::string path = OutputFileName->text().toStdString();
+    // The designer's start-up design is a band pass (design type 0).
+    if (!output.OpenTimeDomain(path, settings, withFilter, 0)) {
+        // The user asked for a file: say so once, and let the run go on without writing.
+        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
+                         Text(CouldNotCreateOutputFileText(path)), QMessageBox::Ok);
+    }
+}
+
+void TDSPMainForm::CloseOutput() {
+    if (output.IsOpen() && !output.Close()) {
+        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
+                         QStringLiteral("Could not write the output file ") +
+                             OutputFileName->text(),
+                         QMessageBox::Ok);
     }
 }

@@ -3,6 +3,7 @@
 #include "signal/DesignedFilterSource.h"
 #include "signal/Oscilloscopeclass.h"
 #include "widgets/ImageCanvas.h"
+#include "workbench/DataFiles.h"
 #include "workbench/Runs.h"
 #include "workbench/SignalStatistics.h"
 #include "workbench/WorkbenchSettings.h"
@@ -144,6 +145,13 @@ private:
     void DesignNetworkClick();
     void WaveFilesClick();
     void GetInputFileClick();
+    void GetOutputFileClick();
+    void EditInputFileClick();
+    void EditOutputFileClick();
+    void OutputToFileClick();
+    void InputFileNameChange();
+    void OpenOutput(bool withFilter);
+    void CloseOutput();
 
     UiServices &services;
     kaldorium::NoiseGenerator &noise;
@@ -157,6 +165,7 @@ private:
     ImageCanvas canvas;
     kaldorium::Oscilloscope scope;
     std::unique_ptr<kaldorium::WorkbenchRun> run;
+    kaldorium::DataFileWriter output; // the open output data file, if any
     QTimer *runTimer = nullptr;
     bool inputTestStop = true;
     bool filterTestStop = true;
@@ -171,7 +180,7 @@ private:
     NumberEdit *soFrequency, *soAmplitude, *soSamples, *oT, *soDC_Offset, *soDutyCycle;
     Stepper *oFrequencyI, *oAmplitudeI, *oSamplesI, *oDC_OffsetI, *oDutyCycleI;
     QLabel *DutyCycleLabel, *InputFileLabel;
-    QLineEdit *InputFileName;
+    NumberEdit *InputFileName;
     QPushButton *GetInputFile, *EditInputFile;
     QPushButton *oTest, *oDFT, *oFFT, *WaveFiles;
     QCheckBox *AddNoise;
@@ -196,7 +205,7 @@ private:
     QRadioButton *HalfRectify, *FullRectify;
     QCheckBox *OutputToFile;
     QLabel *OutputFileLabel;
-    QLineEdit *OutputFileName;
+    NumberEdit *OutputFileName;
     QPushButton *GetOutputFile, *EditOutputFile;
     QPushButton *fTest, *fDFT, *fFFT;
     QRadioButton *BandPass, *BandReject, *HighPass, *HighPass2, *LowPass, *LowPass2,

@@ -1,8 +1,14 @@
 #include "FakeUiServices.h"
 #include "GuiTestSupport.h"
 
+#include "audio/Wavmain.h"
 #include "common/Random.h"
+#include "tools/Analoguefiltersmain.h"
+#include "tools/Digitalfiltersdesign.h"
+#include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
+#include "tools/Filternetwork.h"
+#include "tools/Graph.h"
 #include "widgets/NumberEdit.h"
 #include "widgets/PlotImage.h"
 #include "widgets/Stepper.h"
@@ -18,6 +24,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
 #include <memory>
 
 // The workbench window driven as a user drives it: clicks, typing, leaving fields.
@@ -47,6 +57,24 @@ private:
         }
     }
 
+    // Types a text into a field (replacing what it held) without leaving it.
+    void type(const char *name, const QString &value) {
+        auto *field = find<QLineEdit>(name);
+        field->selectAll();
+        field->del();
+        QTest::keyClicks(field, value);
+    }
+    // Leaves a field as the focus moving away does.
+    void leave(const char *name) {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(find<QLineEdit>(name), &out);
+    }
+    void enter(const char *name) { QTest::keyClick(find<QLineEdit>(name), Qt::Key_Return); }
+    void step(const char *name, bool up) {
+        auto *stepper = find<Stepper>(name);
+        QTest::mouseClick(up ? stepper->UpButton() : stepper->DownButton(), Qt::LeftButton);
+    }
+    bool visible(const char *name) { return find<QWidget>(name)->isVisible(); }
 private slots:
     void init() {
         services = FakeUiServices();
@@ -288,6 +316,410 @@ private slots:
         const double plotWidth = image->width() - 30;
         QTRY_COMPARE(text("ClickX").toDouble(), (plotWidth - 1) * 5.0 / plotWidth);
         QCOMPARE(text("ClickY"), QStringLiteral("-1"));
+    }
+
+    void fieldsTakeValuesOnLeavingAndOnEnter() {
+        type("soAmplitude", QStringLiteral("2.5"));
+        QCOMPARE(form->Settings().amplitude, 1.0); // not yet: the field has not been left
+        leave("soAmplitude");
+        QCOMPARE(form->Settings().amplitude, 2.5);
+        type("soFrequency", QStringLiteral("1000"));
+        enter("soFrequency");
+        QCOMPARE(form->Settings().frequency, 1000.0);
+        // The frequency chain: Ts = 1/(f·N) = 1/(1000·20).
+        QCOMPARE(text("oT"), QStringLiteral("5E-5"));
+        // Refused values silently bring back the stored one.
+        type("sQfactor", QStringLiteral("-3"));
+        leave("sQfactor");
+        QCOMPARE(text("sQfactor"), QStringLiteral("10"));
+        type("soAmplitude", QString());
+        leave("soAmplitude");
+        QCOMPARE(text("soAmplitude"), QStringLiteral("1"));
+        QCOMPARE(form->Settings().amplitude, 1.0);
+        QVERIFY(services.errors.isEmpty());
+    }
+
+    void samplesAndDutyCycleRules() {
+        type("soSamples", QStringLiteral("12.7"));
+        leave("soSamples");
+        QCOMPARE(text("soSamples"), QStringLiteral("12"));
+        type("soSamples", QString());
+        enter("soSamples");
+        QCOMPARE(text("soSamples"), QStringLiteral("10"));
+        QCOMPARE(form->Settings().samplingPeriod, 1.0 / (10 * 2000.0));
+        type("soSamples", QStringLiteral("20"));
+        enter("soSamples");
+        click("SquareWave");
+        QVERIFY(visible("soDutyCycle"));
+        type("soDutyCycle", QStringLiteral("1"));
+        leave("soDutyCycle");
+        QCOMPARE(text("soDutyCycle"), QStringLiteral("5"));
+        type("soDutyCycle", QStringLiteral("99"));
+        leave("soDutyCycle");
+        QCOMPARE(text("soDutyCycle"), QStringLiteral("95"));
+        // A filter frequency above half the sampling rate is cut to it: 0.5/0.000025 = 20000.
+        type("sfFrequency", QStringLiteral("30000"));
+        leave("sfFrequency");
+        QCOMPARE(text("sfFrequency"), QStringLiteral("20000"));
+    }
+
+    void steppersStepByTheValueSize_data() {
+        QTest::addColumn<QString>("stepper");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("frequency up") << "oFrequencyI"
+                                      << "soFrequency"
+                                      << "100" << true << "200";
+        QTest::newRow("frequency down") << "oFrequencyI"
+                                        << "soFrequency"
+                                        << "100" << false << "90";
+        QTest::newRow("frequency from 1") << "oFrequencyI"
+                                          << "soFrequency"
+                                          << "1" << false << "0.9";
+        QTest::newRow("fc to the limit") << "fFrequencyI"
+                                         << "sfFrequency"
+                                         << "19950" << true << "20000";
+        QTest::newRow("amplitude") << "oAmplitudeI"
+                                   << "soAmplitude"
+                                   << "1" << false << "0.9";
+        QTest::newRow("Q") << "QfactorI"
+                           << "sQfactor"
+                           << "0.1" << false << "0.09";
+        QTest::newRow("amplification") << "fAmplificationI"
+                                       << "sfAmplification"
+                                       << "2" << true << "3";
+        QTest::newRow("time scale") << "TimeScaleI"
+                                    << "sTimeScale"
+                                    << "5" << true << "6";
+        QTest::newRow("time decade") << "TimeScaleM"
+                                     << "sTimeScale"
+                                     << "5" << false << "0.5";
+        QTest::newRow("samples") << "oSamplesI"
+                                 << "soSamples"
+                                 << "20" << true << "21";
+        QTest::newRow("samples floor") << "oSamplesI"
+                                       << "soSamples"
+                                       << "10" << false << "10";
+        QTest::newRow("DC") << "oDC_OffsetI"
+                            << "soDC_Offset"
+                            << "0" << false << "-1";
+        QTest::newRow("shift") << "Signal1ShiftI"
+                               << "sSignal1Shift"
+                               << "0" << true << "0.5000";
+        // Values typed but not yet validated that give no step size: the clamp decides.
+        QTest::newRow("frequency 0") << "oFrequencyI"
+                                     << "soFrequency"
+                                     << "0" << true << "1";
+        QTest::newRow("frequency -5") << "oFrequencyI"
+                                      << "soFrequency"
+                                      << "-5" << false << "1";
+        QTest::newRow("Q 0") << "QfactorI"
+                             << "sQfactor"
+                             << "0" << false << "1";
+        QTest::newRow("amplitude -2") << "oAmplitudeI"
+                                      << "soAmplitude"
+                                      << "-2" << true << "0";
+        QTest::newRow("amplification 0") << "fAmplificationI"
+                                         << "sfAmplification"
+                                         << "0" << false << "0";
+        QTest::newRow("scale -1") << "Signal2ScaleI"
+                                  << "sSignal2Scale"
+                                  << "-1" << true << "1";
+        QTest::newRow("scale decade 0") << "Signal1ScaleM"
+                                        << "sSignal1Scale"
+                                        << "0" << true << "1";
+        QTest::newRow("time scale 0") << "TimeScaleI"
+                                      << "sTimeScale"
+                                      << "0" << false << "1";
+    }
+
+    void steppersStepByTheValueSize() {
+        QFETCH(QString, stepper);
+        QFETCH(QString, field);
+        QFETCH(QString, start);
+        QFETCH(bool, up);
+        QFETCH(QString, result);
+        const QByteArray fieldName = field.toLatin1();
+        find<QLineEdit>(fieldName.constData())->setText(start);
+        step(stepper.toLatin1().constData(), up);
+        QCOMPARE(text(fieldName.constData()), result);
+        QVERIFY(services.errors.isEmpty());
+    }
+
+    void steppersNeverStickAtALimit() {
+        for (int i = 0; i < 60; ++i) {
+            step("oDC_OffsetI", true);
+        }
+        QCOMPARE(text("soDC_Offset"), QStringLiteral("60"));
+        QCOMPARE(find<Stepper>("oDC_OffsetI")->Position(), 50);
+        // The modulation factor has a real position from 1 to 100.
+        click("Modulate");
+        step("ModulationFactorI", true);
+        QCOMPARE(text("sModulationFactor"), QStringLiteral("100"));
+        for (int i = 0; i < 120; ++i) {
+            step("ModulationFactorI", false);
+        }
+        QCOMPARE(text("sModulationFactor"), QStringLiteral("1"));
+        QCOMPARE(form->Settings().modulationFactor, 1);
+    }
+
+    void coupledScalesFollowEachOther() {
+        step("Signal1ScaleM", true);
+        QCOMPARE(text("sSignal1Scale"), QStringLiteral("50"));
+        QCOMPARE(text("sSignal2Scale"), QStringLiteral("50"));
+        click("CoupleScale"); // off
+        type("sSignal2Scale", QStringLiteral("2"));
+        leave("sSignal2Scale");
+        QCOMPARE(text("sSignal1Scale"), QStringLiteral("50"));
+        type("sSignal1Scale", QStringLiteral("5"));
+        leave("sSignal1Scale");
+        click("CoupleScale"); // on: both take the larger
+        QCOMPARE(text("sSignal1Scale"), QStringLiteral("5"));
+        QCOMPARE(text("sSignal2Scale"), QStringLiteral("5"));
+        QCOMPARE(form->Settings().signal2Scale, 5.0);
+    }
+
+    void keyFilterLetsThroughOnlyNumberCharacters_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("digits") << "1234567890"
+                                << "1234567890";
+        QTest::newRow("signs and point") << "-1.5%'"
+                                         << "-1.5%'";
+        QTest::newRow("letters") << "2e3abc"
+                                 << "23";
+        QTest::newRow("blanks and comma") << "1 ,5+"
+                                          << "15";
+    }
+
+    void keyFilterLetsThroughOnlyNumberCharacters() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        type("soFrequency", typed);
+        QCOMPARE(text("soFrequency"), kept);
+        // The scale fields have no key filter.
+        type("sSignal1Scale", QStringLiteral("2e3"));
+        QCOMPARE(text("sSignal1Scale"), QStringLiteral("2e3"));
+    }
+
+    void waveformSelectionsShowAndHideTheirControls() {
+        click("SquareWave");
+        QVERIFY(visible("soDutyCycle") && visible("oDutyCycleI") && visible("DutyCycleLabel"));
+        QCOMPARE(form->Settings().waveform, 2);
+        click("Triangle");
+        QVERIFY(!visible("soDutyCycle"));
+        QCOMPARE(form->Settings().waveformName, std::string("Triangle Wave"));
+        // Data from a file: the input file controls show, N is taken from the file.
+        services.openAnswers.enqueue(QStringLiteral(KALDORIUM_TEST_DATA "/dsi/three.DSI"));
+        click("FileData");
+        QCOMPARE(services.shown.last().title, QStringLiteral("DSP Sampled Signal Input File "));
+        QVERIFY(services.shown.last().text.endsWith(QStringLiteral("DSIs/")));
+        QVERIFY(visible("InputFileName") && visible("GetInputFile") && visible("EditInputFile"));
+        QVERIFY(!find<QWidget>("soSamples")->isEnabled());
+        QVERIFY(!find<QWidget>("oSamplesI")->isEnabled());
+        QVERIFY(!visible("Modulate"));
+        QCOMPARE(form->Settings().waveform, 7);
+        QVERIFY(QString::fromStdString(form->Settings().waveformName)
+                    .startsWith(QStringLiteral("From Data File:")));
+        click("SineWave");
+        QVERIFY(!visible("InputFileName"));
+        QVERIFY(find<QWidget>("soSamples")->isEnabled());
+        QVERIFY(visible("Modulate"));
+        QCOMPARE(text("soSamples"), QStringLiteral("20"));
+    }
+
+    void optionBoxesShowTheirGroups() {
+        click("Modulate");
+        QVERIFY(visible("Modulate_Group") && visible("sModulationFactor"));
+        QCOMPARE(text("soSamples"), QStringLiteral("7000"));
+        QCOMPARE(form->Settings().samplingPeriod, 1.0 / 14000000.0);
+        QVERIFY(!find<QWidget>("soSamples")->isEnabled());
+        QVERIFY(!visible("FileData"));
+        click("Modulate");
+        QCOMPARE(text("soSamples"), QStringLiteral("20"));
+        QVERIFY(!visible("Modulate_Group") && !visible("sModulationFactor"));
+        QVERIFY(visible("FileData"));
+        click("AddNoise");
+        QVERIFY(visible("sSN_Ratio") && visible("NoiseGroup") && visible("sSN_Label"));
+        QVERIFY(form->Settings().addNoise);
+        click("AddNoise");
+        QVERIFY(!visible("sSN_Ratio"));
+        click("Rectify");
+        QVERIFY(visible("RectifyGroup"));
+        click("FullRectify");
+        QVERIFY(!form->Settings().halfRectify);
+        click("Rectify");
+        QVERIFY(!visible("RectifyGroup"));
+        QVERIFY(!form->Settings().rectify);
+    }
+
+    void filterSelectionsShowAndHideTheParameters() {
+        const char *parameters[] = {"sfFrequency", "sQfactor", "sfAmplification",
+                                    "fFrequencyI", "QfactorI", "fAmplificationI",
+                                    "Label1",      "Label2",   "Label3"};
+        click("Integrate");
+        for (const char *name : parameters) {
+            QVERIFY2(!visible(name), name);
+        }
+        QVERIFY(visible("MakeBodePlot"));
+        QCOMPARE(form->Settings().filterKind, 7);
+        click("NetworkFiltering");
+        QVERIFY(visible("DesignNetwork"));
+        QCOMPARE(form->Settings().filterName, std::string("Filter Network"));
+        click("HighPass2");
+        for (const char *name : parameters) {
+            QVERIFY2(visible(name), name);
+        }
+        QVERIFY(!visible("DesignNetwork"));
+        QCOMPARE(form->Settings().filterKind, 4);
+        QCOMPARE(form->Settings().filterName, std::string("High Pass 4th Order"));
+        click("DesignedFilter");
+        QCOMPARE(form->Settings().filterKind, 9);
+    }
+
+    void selectionDuringARunActsAtTheNextChunk() {
+        click("fTest");
+        stepChunks(5);
+        QCOMPARE(text("RMS_Field_Display2"), QStringLiteral("1.41420"));
+        click("BandReject"); // the notch at f0 removes the input
+        QCOMPARE(text("RMS_Field_Display2"), QStringLiteral("0"));
+        QCOMPARE(form->Statistics().n, 1);
+        stepChunks(5);
+        QVERIFY(text("RMS_Field_Display2").toDouble() < 0.05);
+        click("fTest");
+    }
+
+    void toolButtonsOpenTheirWindowsModally() {
+        TGraphForm graph(services);
+        TDigitalFiltersForm digital(services);
+        TAnalogueFiltersForm analogue(services);
+        TFilterNetworkForm networkForm(services);
+        TWAVMainForm wav(services);
+        form->SetToolWindows({&graph, &analogue, &digital, nullptr, &networkForm, &wav});
+        const struct {
+            const char *button;
+            QDialog *window;
+        } cases[] = {{"MakeBodePlot", &graph},
+                     {"DigitalFiltersDesign", &digital},
+                     {"AnalogueFiltersDesign", &analogue}};
+        for (const auto &c : cases) {
+            bool wasModal = false;
+            QTimer::singleShot(0, [&] {
+                wasModal = QApplication::activeModalWidget() == c.window;
+                c.window->close();
+            });
+            click(c.button);
+            QVERIFY2(wasModal, c.button);
+        }
+        click("WaveFiles");
+        QVERIFY(!form->isVisible());
+        QVERIFY(wav.isVisible());
+        wav.close();
+        QVERIFY(form->isVisible());
+    }
+
+    void outputFileControlsAndDialog() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("run.DSO"));
+        services.saveAnswers.enqueue(path);
+        click("OutputToFile");
+        QCOMPARE(services.Kinds(), QStringList{QStringLiteral("save")});
+        QVERIFY(services.shown.last().text.endsWith(QStringLiteral("DSOs/")));
+        QVERIFY(services.shown.last().filter.contains(QStringLiteral("*.DSO")));
+        QCOMPARE(text("OutputFileName"), path);
+        for (const char *name :
+             {"OutputFileLabel", "OutputFileName", "GetOutputFile", "EditOutputFile"}) {
+            QVERIFY2(visible(name), name);
+        }
+        click("OutputToFile");
+        QVERIFY(!visible("OutputFileName"));
+        click("OutputToFile"); // a name is given now: no dialog
+        QCOMPARE(services.Kinds().size(), 1);
+    }
+
+    void runsWriteTheTimeDomainFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("input.DSO"));
+        find<QLineEdit>("OutputFileName")->setText(path);
+        click("OutputToFile");
+        click("oTest");
+        stepChunks(2);
+        click("oTest");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 12 + 1004 + 1); // header, rows, nothing after the last CR LF
+        QCOMPARE(lines[0], QByteArray("Data From the KALDOR Program:\r"));
+        QCOMPARE(lines[4],
+                 QByteArray("Frequency = 2000.000000   Samples/Cycle = 20  Ts = 0.000025   "
+                            "Amplitude = 1.000000   Type = Sine Wave\r"));
+        QCOMPARE(lines[8], QByteArray("No Filtering\r"));
+        QCOMPARE(lines[12], QByteArray("          0.000000          0.309017\r"));
+
+        // The filter test writes the output column too; unchecking the box suspends the rows.
+        const QString second = dir.filePath(QStringLiteral("filter.DSO"));
+        find<QLineEdit>("OutputFileName")->setText(second);
+        click("fTest");
+        stepChunks(1);
+        click("OutputToFile");
+        stepChunks(2);
+        click("OutputToFile");
+        stepChunks(1);
+        click("fTest");
+        QFile filtered(second);
+        QVERIFY(filtered.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = filtered.readAll().split('\n');
+        QCOMPARE(rows.size(), 12 + 2 * 502 + 1);
+        QCOMPARE(rows[8],
+                 QByteArray("Frequency = 2000.000000   Amplification = 2.000000  Qfactor = "
+                            "10.000000  Type = Band Pass\r"));
+        QCOMPARE(rows[12].size(), 3 * 18 + 1);
+    }
+
+    void outputFileThatCannotBeCreatedIsReportedOnce() {
+        const QString path = QStringLiteral("/nonexistent-folder/run.DSO");
+        find<QLineEdit>("OutputFileName")->setText(path);
+        click("OutputToFile");
+        click("fTest");
+        stepChunks(3);
+        QVERIFY(form->IsRunning()); // the run goes on without writing
+        click("fTest");
+        QCOMPARE(services.Kinds(), QStringList{QStringLiteral("message")});
+        QCOMPARE(services.shown[0].title, QStringLiteral("DSP Error"));
+        QCOMPARE(services.shown[0].text,
+                 QStringLiteral("Could not create the output file ") + path);
+        QCOMPARE(services.shown[0].icon, QMessageBox::Critical);
+    }
+
+    void editButtonsHandNamesToTheEditorAndBack() {
+        TFileEditForm editor(services);
+        form->SetToolWindows({nullptr, nullptr, nullptr, &editor, nullptr, nullptr});
+        // Closes the editor whenever it is shown modally.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget() == &editor) {
+                editor.close();
+            }
+        });
+        closer.start(10);
+
+        // No name: the editor gets "*.DSI", whose open dialog is cancelled; the field stays empty.
+        click("FileData"); // opens the input dialog at once (cancelled: no answer queued)
+        click("EditInputFile");
+        QVERIFY(text("InputFileName").isEmpty());
+        QCOMPARE(services.Kinds().count(QStringLiteral("open")), 2);
+
+        // "*.DSO": the file chosen in the editor's open dialog comes back into the name field.
+        const QString chosen = QStringLiteral(KALDORIUM_TEST_DATA "/dsi/three.DSI");
+        services.openAnswers.enqueue(chosen);
+        click("EditOutputFile");
+        QCOMPARE(text("OutputFileName"), chosen);
+        // A name given goes to the editor and comes back unchanged.
+        click("EditOutputFile");
+        QCOMPARE(text("OutputFileName"), chosen);
+        QCOMPARE(editor.FileName(), chosen);
     }
 
     void textThatIsNoNumberShowsInTheErrorDisplay() {
