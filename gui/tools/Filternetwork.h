@@ -4,7 +4,7 @@
 
 class UiServices;
 
-// Filter Network Specification window. Its controls arrive with the work on this window.
+// The filter network window. Its controls arrive with the work on this window.
 class TFilterNetworkForm : public QDialog {
     Q_OBJECT
 public:

@@ -830,6 +830,28 @@ double TDSPMainForm::ReadField(QLineEdit *field, const char *emptyText) {
     return ParseDouble(field->text().toStdString());
 }
 
+void TDSPMainForm::AcceptPositive(NumberEdit *field, const char *emptyText, double &setting) {
+    const double v = ReadField(field, emptyText);
+    if (v > 0) {
+        setting = v;
+    } else {
+        field->setText(General(setting));
+    }
+}
+
+double TDSPMainForm::SteppedValue(NumberEdit *field, bool up, double baseStep, Clamp clamp) {
+    FloatingPointGuard guard;
+    const double current = ReadField(field, nullptr);
+    double v = baseStep > 0 ? FineStep(current, up, baseStep, baseStep) : DecadeStep(current, up);
+    guard.Check();
+    if (clamp == Clamp::ToOne && v <= 0) {
+        v = 1.0;
+    } else if (clamp == Clamp::ToZero && v < 0) {
+        v = 0.0;
+    }
+    return v;
+}
+
 void TDSPMainForm::ShowFieldsOfSettings() {
     soSamples->setText(QString::number(settings.samplesPerCycle));
     oT->setText(General(settings.samplingPeriod));
@@ -837,22 +859,12 @@ void TDSPMainForm::ShowFieldsOfSettings() {
 }
 
 void TDSPMainForm::soFrequencyExit() {
-    const double v = ReadField(soFrequency, "1");
-    if (v > 0) {
-        settings.frequency = v;
-    } else {
-        soFrequency->setText(General(settings.frequency));
-    }
+    AcceptPositive(soFrequency, "1", settings.frequency);
     soSamplesExit();
 }
 
 void TDSPMainForm::soAmplitudeExit() {
-    const double v = ReadField(soAmplitude, "1");
-    if (v > 0) {
-        settings.amplitude = v;
-    } else {
-        soAmplitude->setText(General(settings.amplitude));
-    }
+    AcceptPositive(soAmplitude, "1", settings.amplitude);
 }
 
 void TDSPMainForm::soSamplesExit() {
@@ -886,12 +898,7 @@ void TDSPMainForm::soDC_OffsetExit() {
 }
 
 void TDSPMainForm::sSN_RatioExit() {
-    const double v = ReadField(sSN_Ratio, "1");
-    if (v > 0) {
-        settings.snRatio = v;
-    } else {
-        sSN_Ratio->setText(General(settings.snRatio));
-    }
+    AcceptPositive(sSN_Ratio, "1", settings.snRatio);
 }
 
 void TDSPMainForm::sfFrequencyExit() {
@@ -909,50 +916,25 @@ void TDSPMainForm::sfFrequencyExit() {
 }
 
 void TDSPMainForm::sQfactorExit() {
-    const double v = ReadField(sQfactor, "1");
-    if (v > 0) {
-        settings.qFactor = v;
-    } else {
-        sQfactor->setText(General(settings.qFactor));
-    }
+    AcceptPositive(sQfactor, "1", settings.qFactor);
 }
 
 void TDSPMainForm::sfAmplificationExit() {
-    const double v = ReadField(sfAmplification, "1");
-    if (v > 0) {
-        settings.amplification = v;
-    } else {
-        sfAmplification->setText(General(settings.amplification));
-    }
+    AcceptPositive(sfAmplification, "1", settings.amplification);
 }
 
 void TDSPMainForm::sSignal1ScaleExit() {
-    const double v = ReadField(sSignal1Scale, "1");
-    if (v > 0) {
-        settings.signal1Scale = v;
-    } else {
-        sSignal1Scale->setText(General(settings.signal1Scale));
-    }
+    AcceptPositive(sSignal1Scale, "1", settings.signal1Scale);
     CoupleScales(1);
 }
 
 void TDSPMainForm::sSignal2ScaleExit() {
-    const double v = ReadField(sSignal2Scale, "1");
-    if (v > 0) {
-        settings.signal2Scale = v;
-    } else {
-        sSignal2Scale->setText(General(settings.signal2Scale));
-    }
+    AcceptPositive(sSignal2Scale, "1", settings.signal2Scale);
     CoupleScales(2);
 }
 
 void TDSPMainForm::sTimeScaleExit() {
-    const double v = ReadField(sTimeScale, "1");
-    if (v > 0) {
-        settings.timeScale = v;
-    } else {
-        sTimeScale->setText(General(settings.timeScale));
-    }
+    AcceptPositive(sTimeScale, "1", settings.timeScale);
 }
 
 void TDSPMainForm::sSignal1ShiftExit() {
@@ -991,111 +973,56 @@ void TDSPMainForm::CoupleScaleClick() {
 // Steppers
 
 void TDSPMainForm::oFrequencyIClick(bool up) {
-    FloatingPointGuard guard;
-    double v = FineStep(ReadField(soFrequency, nullptr), up, 100.0, 100.0);
-    guard.Check();
-    if (v <= 0) {
-        v = 1.0;
-    }
-    settings.frequency = v;
-    soFrequency->setText(General(v));
+    settings.frequency = SteppedValue(soFrequency, up, 100.0, Clamp::ToOne);
+    soFrequency->setText(General(settings.frequency));
     soFrequencyExit();
 }
 
 void TDSPMainForm::fFrequencyIClick(bool up) {
-    FloatingPointGuard guard;
-    double v = FineStep(ReadField(sfFrequency, nullptr), up, 100.0, 100.0);
-    guard.Check();
-    if (v <= 0) {
-        v = 1.0;
-    }
-    const double nyquist = 0.5 / settings.samplingPeriod;
-    if (v > nyquist) {
-        v = nyquist;
-    }
-    settings.filterFrequency = v;
-    sfFrequency->setText(General(v));
+    const double v = SteppedValue(sfFrequency, up, 100.0, Clamp::ToOne);
+    settings.filterFrequency = std::min(v, 0.5 / settings.samplingPeriod);
+    sfFrequency->setText(General(settings.filterFrequency));
 }
 
 void TDSPMainForm::oAmplitudeIClick(bool up) {
-    FloatingPointGuard guard;
-    double v = FineStep(ReadField(soAmplitude, nullptr), up, 1.0, 1.0);
-    guard.Check();
-    if (v < 0) {
-        v = 0.0;
-    }
-    settings.amplitude = v;
-    soAmplitude->setText(General(v));
+    settings.amplitude = SteppedValue(soAmplitude, up, 1.0, Clamp::ToZero);
+    soAmplitude->setText(General(settings.amplitude));
 }
 
 void TDSPMainForm::fAmplificationIClick(bool up) {
-    FloatingPointGuard guard;
-    double v = FineStep(ReadField(sfAmplification, nullptr), up, 1.0, 1.0);
-    guard.Check();
-    if (v < 0) {
-        v = 0.0;
-    }
-    settings.amplification = v;
-    sfAmplification->setText(General(v));
+    settings.amplification = SteppedValue(sfAmplification, up, 1.0, Clamp::ToZero);
+    sfAmplification->setText(General(settings.amplification));
 }
 
 void TDSPMainForm::QfactorIClick(bool up) {
-    FloatingPointGuard guard;
-    double v = FineStep(ReadField(sQfactor, nullptr), up, 1.0, 1.0);
-    guard.Check();
-    if (v <= 0) {
-        v = 1.0;
-    }
-    settings.qFactor = v;
-    sQfactor->setText(General(v));
+    settings.qFactor = SteppedValue(sQfactor, up, 1.0, Clamp::ToOne);
+    sQfactor->setText(General(settings.qFactor));
 }
 
 void TDSPMainForm::SignalScaleIClick(int trace, bool up) {
     NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
-    FloatingPointGuard guard;
-    double v = FineStep(ReadField(field, nullptr), up, 1.0, 1.0);
-    guard.Check();
-    if (v <= 0) {
-        v = 1.0;
-    }
-    (trace == 1 ? settings.signal1Scale : settings.signal2Scale) = v;
-    field->setText(General(v));
+    double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
+    scale = SteppedValue(field, up, 1.0, Clamp::ToOne);
+    field->setText(General(scale));
     CoupleScales(trace);
 }
 
 void TDSPMainForm::SignalScaleMClick(int trace, bool up) {
     NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
-    FloatingPointGuard guard;
-    double v = DecadeStep(ReadField(field, nullptr), up);
-    guard.Check();
-    if (v <= 0) {
-        v = 1.0;
-    }
-    (trace == 1 ? settings.signal1Scale : settings.signal2Scale) = v;
-    field->setText(General(v));
+    double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
+    scale = SteppedValue(field, up, DecadeRule, Clamp::ToOne);
+    field->setText(General(scale));
     CoupleScales(trace);
 }
 
 void TDSPMainForm::TimeScaleIClick(bool up) {
-    FloatingPointGuard guard;
-    double v = FineStep(ReadField(sTimeScale, nullptr), up, 1.0, 1.0);
-    guard.Check();
-    if (v <= 0) {
-        v = 1.0;
-    }
-    settings.timeScale = v;
-    sTimeScale->setText(General(v));
+    settings.timeScale = SteppedValue(sTimeScale, up, 1.0, Clamp::ToOne);
+    sTimeScale->setText(General(settings.timeScale));
 }
 
 void TDSPMainForm::TimeScaleMClick(bool up) {
-    FloatingPointGuard guard;
-    double v = DecadeStep(ReadField(sTimeScale, nullptr), up);
-    guard.Check();
-    if (v <= 0) {
-        v = 1.0;
-    }
-    settings.timeScale = v;
-    sTimeScale->setText(General(v));
+    settings.timeScale = SteppedValue(sTimeScale, up, DecadeRule, Clamp::ToOne);
+    sTimeScale->setText(General(settings.timeScale));
 }
 
 void TDSPMainForm::oSamplesIClick(bool up) {
