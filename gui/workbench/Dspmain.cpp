@@ -1252,8 +1252,44 @@ void TDSPMainForm::ReadOptionBoxes() {
 // Tools and files
 
 void TDSPMainForm::MakeBodePlotClick() {
-    if (tools.graph != nullptr) {
-        tools.graph->exec();
+    if (tools.graph == nullptr) {
+        return;
+    }
+    constexpr double twoPi = 6.283185307179586;
+    TGraphForm &graph = *tools.graph;
+    const int kind = settings.filterKind;
+    // The differentiator and the integrator are normalised at the oscillator's frequency.
+    graph.omega0 = twoPi * (kind == 6 || kind == 7 ? settings.frequency : settings.filterFrequency);
+    graph.amplification = settings.amplification;
+    graph.damping = 0.5 / settings.qFactor;
+    graph.ts = settings.samplingPeriod;
+    graph.type = kind;
+    graph.titleName = BodeTitle(kind);
+    graph.exec();
+}
+
+QString TDSPMainForm::BodeTitle(int kind) {
+    switch (kind) {
+    case 0:
+        return QStringLiteral("Digital Band Pass Filter (2nd Order)");
+    case 1:
+        return QStringLiteral("Digital Band Reject Filter (2nd Order)");
+    case 2:
+        return QStringLiteral("Digital High Pass Filter (2nd Order)");
+    case 3:
+        return QStringLiteral("Digital Low Pass Filter (2nd Order)");
+    case 4:
+        return QStringLiteral("Digital High Pass Filter (4th Order)");
+    case 5:
+        return QStringLiteral("Digital Low Pass Filter (4th Order)");
+    case 6:
+        return QStringLiteral("Differentiator");
+    case 7:
+        return QStringLiteral("Integrator");
+    case 19:
+        return QStringLiteral("Network Filter");
+    default:
+        return QStringLiteral("Digital Special Design Filter");
     }
 }
 

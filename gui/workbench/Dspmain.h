@@ -147,6 +147,7 @@ private:
 
     // Tools and files
     void MakeBodePlotClick();
+    static QString BodeTitle(int kind);
     void AnalogueFiltersDesignClick();
     void DigitalFiltersDesignClick();
     void DesignNetworkClick();

@@ -613,6 +613,25 @@ private slots:
             click(c.button);
             QVERIFY2(wasModal, c.button);
         }
+        // The Bode window gets the filter's inputs; for the differentiator ω0 is the
+        // oscillator's angular frequency, not fc's.
+        type("sfFrequency", QStringLiteral("1000"));
+        leave("sfFrequency");
+        click("LowPass2");
+        QTimer::singleShot(0, [&] { graph.close(); });
+        click("MakeBodePlot");
+        QCOMPARE(graph.omega0, 6.283185307179586 * 1000);
+        QCOMPARE(graph.damping, 0.05);
+        QCOMPARE(graph.amplification, 2.0);
+        QCOMPARE(graph.ts, 0.000025);
+        QCOMPARE(graph.type, 5);
+        QCOMPARE(graph.titleName, QStringLiteral("Digital Low Pass Filter (4th Order)"));
+        click("Diffrentiate");
+        QTimer::singleShot(0, [&] { graph.close(); });
+        click("MakeBodePlot");
+        QCOMPARE(graph.omega0, 6.283185307179586 * 2000);
+        QCOMPARE(graph.titleName, QStringLiteral("Differentiator"));
+
         click("WaveFiles");
         QVERIFY(!form->isVisible());
         QVERIFY(wav.isVisible());
