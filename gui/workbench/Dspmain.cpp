@@ -672,6 +672,9 @@ void TDSPMainForm::FormCreate() {
     settings.dutyCycle = ParseDouble(soDutyCycle->text().toStdString());
     settings.samplingPeriod = ParseDouble(oT->text().toStdString());
     settings.samplesPerCycle = ParseInt(soSamples->text().toStdString());
+    // The waveform buttons restore N from the saved value; starting it at 0 would turn the
+    // first waveform selection into N = 10.
+    settings.savedSamplesPerCycle = settings.samplesPerCycle;
     settings.amplification = ParseDouble(sfAmplification->text().toStdString());
     settings.filterFrequency = ParseDouble(sfFrequency->text().toStdString());
     settings.qFactor = ParseDouble(sQfactor->text().toStdString());

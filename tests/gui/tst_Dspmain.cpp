@@ -506,6 +506,7 @@ private slots:
 
     void waveformSelectionsShowAndHideTheirControls() {
         click("SquareWave");
+        QCOMPARE(text("soSamples"), QStringLiteral("20")); // the first selection keeps N
         QVERIFY(visible("soDutyCycle") && visible("oDutyCycleI") && visible("DutyCycleLabel"));
         QCOMPARE(form->Settings().waveform, 2);
         click("Triangle");
