@@ -78,6 +78,11 @@ TDSPMainForm::TDSPMainForm(UiServices &services_, NoiseGenerator &noise_, Filter
 TDSPMainForm::~TDSPMainForm() {
     inputTestStop = filterTestStop = true;
     run.reset();
+    // Destroying the window takes the focus away from its fields, which would run their
+    // validations on members already gone: the handlers are cut off first.
+    for (QObject *child : findChildren<QObject *>()) {
+        child->disconnect(this);
+    }
 }
 
 void TDSPMainForm::SetToolWindows(const ToolWindows &windows) {
