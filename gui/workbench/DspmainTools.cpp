@@ -1,0 +1,177 @@
+#include "workbench/Dspmain.h"
+
+#include "app/ProgramFolder.h"
+#include "app/UiServices.h"
+#include "audio/Wavmain.h"
+#include "common/Errors.h"
+#include "tools/Analoguefiltersmain.h"
+#include "tools/Digitalfiltersdesign.h"
+#include "tools/Fileedit.h"
+#include "tools/Filternetwork.h"
+#include "tools/Graph.h"
+#include "widgets/NumberEdit.h"
+#include "widgets/PlotImage.h"
+#include "widgets/Stepper.h"
+#include "workbench/DspmainText.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace kaldorium;
+using namespace dspmain;
+
+// ---------------------------------------------------------------------------------------------
+// Tools and files
+
+void TDSPMainForm::MakeBodePlotClick() {
+    if (tools.graph == nullptr) {
+        return;
+    }
+    constexpr double twoPi = 6.283185307179586;
+    TGraphForm &graph = *tools.graph;
+    const int kind = settings.filterKind;
+    // The differentiator and the integrator are normalised at the oscillator's frequency.
+    graph.omega0 = twoPi * (kind == 6 || kind == 7 ? settings.frequency : settings.filterFrequency);
+    graph.amplification = settings.amplification;
+    graph.damping = 0.5 / settings.qFactor;
+    graph.ts = settings.samplingPeriod;
+    graph.type = kind;
+    graph.titleName = BodeTitle(kind);
+    graph.exec();
+}
+
+QString TDSPMainForm::BodeTitle(int kind) {
+    switch (kind) {
+    case 0:
+        return QStringLiteral("Digital Band Pass Filter (2nd Order)");
+    case 1:
+        return QStringLiteral("Digital Band Reject Filter (2nd Order)");
+    case 2:
+        return QStringLiteral("Digital High Pass Filter (2nd Order)");
+    case 3:
+        return QStringLiteral("Digital Low Pass Filter (2nd Order)");
+    case 4:
+        return QStringLiteral("Digital High Pass Filter (4th Order)");
+    case 5:
+        return QStringLiteral("Digital Low Pass Filter (4th Order)");
+    case 6:
+        return QStringLiteral("Differentiator");
+    case 7:
+        return QStringLiteral("Integrator");
+    case 19:
+        return QStringLiteral("Network Filter");
+    default:
+        return QStringLiteral("Digital Special Design Filter");
+    }
+}
+
+void TDSPMainForm::AnalogueFiltersDesignClick() {
+    if (tools.analogue != nullptr) {
+        tools.analogue->exec();
+    }
+}
+
+void TDSPMainForm::DigitalFiltersDesignClick() {
+    if (tools.digital != nullptr) {
+        tools.digital->exec();
+    }
+}
+
+void TDSPMainForm::DesignNetworkClick() {
+    if (tools.network != nullptr) {
+        tools.network->exec();
+    }
+}
+
+void TDSPMainForm::WaveFilesClick() {
+    if (tools.wav == nullptr) {
+        return;
+    }
+    hide();
+    tools.wav->show();
+}
+
+void TDSPMainForm::GetInputFileClick() {
+    const QString name = services.OpenFileName(
+        this, QStringLiteral("DSP Sampled Signal Input File "), DataFolder(QStringLiteral("DSIs")),
+        QStringLiteral("DSP Sampled Signal Input File (*.DSI *.dsi);;Text File (*.Txt *.txt "
+                       "*.TXT);;All Files (*)"));
+    if (!name.isEmpty()) {
+        InputFileName->setText(name);
+    }
+}
+
+void TDSPMainForm::GetOutputFileClick() {
+    const QString name = services.SaveFileName(
+        this, QString(), DataFolder(QStringLiteral("DSOs")),
+        QStringLiteral(
+            "DSP Sampled Output File (*.DSO *.dso);;Text File (*.Txt *.txt *.TXT);;All Files (*)"),
+        QStringLiteral("DSO"));
+    if (!name.isEmpty()) {
+        OutputFileName->setText(name);
+    }
+}
+
+void TDSPMainForm::OutputToFileClick() {
+    const bool on = OutputToFile->isChecked();
+    for (QWidget *w : std::initializer_list<QWidget *>{OutputFileLabel, OutputFileName,
+                                                       GetOutputFile, EditOutputFile}) {
+        w->setVisible(on);
+    }
+    if (on && OutputFileName->text().isEmpty()) {
+        GetOutputFileClick();
+    }
+}
+
+void TDSPMainForm::InputFileNameChange() {
+    settings.inputFileName = InputFileName->text().toStdString();
+    InputFileName->setCursorPosition(InputFileName->text().size());
+}
+
+void TDSPMainForm::EditInputFileClick() {
+    if (tools.fileEdit == nullptr) {
+        return;
+    }
+    const QString given = InputFileName->text();
+    const QString back =
+        tools.fileEdit->EditFile(given.isEmpty() ? QStringLiteral("*.DSI") : given);
+    if (!back.isEmpty() && !back.startsWith(QLatin1Char('*'))) {
+        InputFileName->setText(back);
+    }
+}
+
+void TDSPMainForm::EditOutputFileClick() {
+    if (tools.fileEdit == nullptr) {
+        return;
+    }
+    const QString given = OutputFileName->text();
+    const QString back =
+        tools.fileEdit->EditFile(given.isEmpty() ? QStringLiteral("*.DSO") : given);
+    if (!back.isEmpty() && !back.startsWith(QLatin1Char('*'))) {
+        OutputFileName->setText(back);
+    }
+}
+
+void TDSPMainForm::OpenOutput(bool withFilter) {
+    if (!OutputToFile->isChecked() || OutputFileName->text().isEmpty()) {
+        return;
+    }
+    const std::string path = OutputFileName->text().toStdString();
+    // The designer's start-up design is a band pass (design type 0).
+    if (!output.OpenTimeDomain(path, settings, withFilter, 0)) {
+        // The user asked for a file: say so once, and let the run go on without writing.
+        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
+                         Text(CouldNotCreateOutputFileText(path)), QMessageBox::Ok);
+    }
+}
+
+void TDSPMainForm::CloseOutput() {
+    if (output.IsOpen() && !output.Close()) {
+        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
+                         QStringLiteral("Could not write the output file ") +
+                             OutputFileName->text(),
+                         QMessageBox::Ok);
+    }
+}
