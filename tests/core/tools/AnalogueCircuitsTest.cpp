@@ -25,64 +25,40 @@ public:
     void C(int a, int b, double farads) { elements.push_back({a, b, 0.0, farads}); }
     void OpAmp(int plus, int minus, int out) { amplifiers.push_back({plus, minus, out}); }
 
-    // The output, the highest node, at s = jω.
-    Complex Output(double omega) const { return Voltage(count - 1, omega); }
-
-    // The voltage of `node` at s = jω, by Gaussian elimination with partial pivoting.
-    Complex Voltage(int node, double omega) const {
-        const int n = count - 2; // unknowns: nodes 2 … count − 1
-        std::vector<std::vector<Complex>> a(static_cast<std::size_t>(n),
-                                            std::vector<Complex>(static_cast<std::size_t>(n + 1)));
-        auto at = [&](int row, int col) -> Complex & {
-            return a[static_cast<std::size_t>(row - 2)][static_cast<std::size_t>(col)];
-        };
-        auto add = [&](int row, int nodeCol, Complex y) {
-            if (row < 2 || nodeCol == 0) {
-                return;
-            }
-            if (nodeCol == 1) {
-                at(row, n) -= y; // the known input voltage goes to the right-hand side
-            } else {
-                at(row, nodeCol - 2) += y;
+    // The output, the highest node, at s = jω, by Gauss-Jordan elimination with partial
+    // pivoting over the unknown nodes 2 … count − 1; the last column is the right-hand side.
+    Complex Output(double omega) const {
+        const int n = count - 2;
+        std::vector<std::vector<Complex>> a(n, std::vector<Complex>(n + 1));
+        auto add = [&](int row, int node, Complex y) {
+            if (row >= 2 && node != 0) {
+                // The input's known 1 V moves to the right-hand side.
+                (node == 1 ? a[row - 2][n] : a[row - 2][node - 2]) += node == 1 ? -y : y;
             }
         };
         const Complex s(0.0, omega);
         for (const Element &e : elements) {
             const Complex y = e.g + s * e.c;
-            add(e.a, e.a, y);
-            add(e.a, e.b, -y);
-            add(e.b, e.b, y);
-            add(e.b, e.a, -y);
+            add(e.a, e.a, y), add(e.a, e.b, -y), add(e.b, e.b, y), add(e.b, e.a, -y);
         }
         for (const Amplifier &amp : amplifiers) {
-            std::fill(a[static_cast<std::size_t>(amp.out - 2)].begin(),
-                      a[static_cast<std::size_t>(amp.out - 2)].end(), Complex());
-            add(amp.out, amp.plus, 1.0);
-            add(amp.out, amp.minus, -1.0);
+            std::fill(a[amp.out - 2].begin(), a[amp.out - 2].end(), Complex());
+            add(amp.out, amp.plus, 1.0), add(amp.out, amp.minus, -1.0);
         }
         for (int k = 0; k < n; ++k) {
             int pivot = k;
             for (int r = k + 1; r < n; ++r) {
-                if (std::abs(a[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)]) >
-                    std::abs(a[static_cast<std::size_t>(pivot)][static_cast<std::size_t>(k)])) {
-                    pivot = r;
-                }
+                pivot = std::abs(a[r][k]) > std::abs(a[pivot][k]) ? r : pivot;
             }
-            std::swap(a[static_cast<std::size_t>(k)], a[static_cast<std::size_t>(pivot)]);
+            std::swap(a[k], a[pivot]);
             for (int r = 0; r < n; ++r) {
-                if (r == k) {
-                    continue;
-                }
-                const Complex f = a[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] /
-                                  a[static_cast<std::size_t>(k)][static_cast<std::size_t>(k)];
+                const Complex f = r == k ? Complex() : a[r][k] / a[k][k];
                 for (int col = k; col <= n; ++col) {
-                    a[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)] -=
-                        f * a[static_cast<std::size_t>(k)][static_cast<std::size_t>(col)];
+                    a[r][col] -= f * a[k][col];
                 }
             }
         }
-        const auto row = static_cast<std::size_t>(node - 2);
-        return a[row][static_cast<std::size_t>(n)] / a[row][row];
+        return a[n - 1][n] / a[n - 1][n - 1];
     }
 
 private:
@@ -281,16 +257,6 @@ TEST(InvertingLowPass, FourPassesEndWithC2StillOutOfRangeAt100radPerSecond) {
     EXPECT_NEAR(c.c5, 126.3e-9, 0.1e-9);
 }
 
-TEST(InvertingHighPass, RangeRulesBringR2AndR5IntoRange) {
-    // Unscaled, ω0 = 100 rad/s gives R5 ≈ 2.5 MΩ and R2 ≈ 26 MΩ.
-    const InvertingHighPass c = DesignInvertingHighPass(100.0, 1.0, 0.7071).components;
-    for (double r : {c.r2, c.r5}) {
-        EXPECT_GE(r, 1e3);
-        EXPECT_LE(r, 1e6);
-    }
-    EXPECT_DOUBLE_EQ(c.c1 / c.c4, 1.0);
-}
-
 TEST(InvertingBandPass, C3ChoiceFollowsM) {
     // m = A0·B²/ω0² ≤ 1: C3 = C4; else C3 = 1.1·(m − 1)·C4. The range rules keep the ratio.
     const InvertingBandPass equal = DesignInvertingBandPass(1000.0, 1.0, 500.0).components;
@@ -300,25 +266,9 @@ TEST(InvertingBandPass, C3ChoiceFollowsM) {
     EXPECT_GT(wide.r2, 0.0);
 }
 
-TEST(InvertingBandReject, RoundTripsAndSetsR3R4ToHalfR2) {
-    const Design<InvertingBandReject> d = DesignInvertingBandReject(2000.0, 2.0, 400.0);
-    EXPECT_DOUBLE_EQ(d.components.r1, 100e3);
-    EXPECT_DOUBLE_EQ(d.components.r2, 200e3);
-    EXPECT_DOUBLE_EQ(d.components.r3, 100e3);
-    EXPECT_DOUBLE_EQ(d.components.r4, 100e3);
-    EXPECT_DOUBLE_EQ(d.parameters.q, 5.0);
-    const FilterParameters p = Transfer(d.components);
-    EXPECT_NEAR(p.omega0, 2000.0, 1e-9);
-    EXPECT_NEAR(p.a0, 2.0, 1e-12);
-    EXPECT_NEAR(p.bandwidth, 400.0, 1e-9);
-    EXPECT_NEAR(p.q, 5.0, 1e-12);
-    EXPECT_NEAR(p.zeta, 0.1, 1e-12);
-}
-
 TEST(IntegerScaleFactor, IsTheIntegerPartOf1000OverRPlusOneBelow1kOhm) {
     EXPECT_EQ(IntegerScaleFactor(500.0), 3.0);
     EXPECT_EQ(IntegerScaleFactor(999.0), 2.0);
-    EXPECT_EQ(IntegerScaleFactor(100.0), 11.0);
     EXPECT_EQ(IntegerScaleFactor(1000.0), 1.0);
     EXPECT_EQ(IntegerScaleFactor(5e6), 1.0);
     // Far beyond an int, still exact enough to scale by.
@@ -399,7 +349,7 @@ TEST(NonInvertingBandPass, TransferGainIsTheCircuitsMidBandGainForUnequalParts) 
     net.R(1, 3, c.r1), net.C(3, 2, c.c1), net.C(2, 5, c.c2), net.R(2, 5, c.r2);
     net.R(4, 0, c.rin), net.R(4, 5, c.rf), net.OpAmp(2, 4, 5);
     ASSERT_GT(p.q, 0.5);
-    EXPECT_NEAR(std::abs(net.Voltage(5, p.omega0)) / p.a0, 1.0, 1e-9);
+    EXPECT_NEAR(std::abs(net.Output(p.omega0)) / p.a0, 1.0, 1e-9);
 }
 
 TEST(NonInvertingBandPass, DesignLimitsBToBelowTwiceOmega0) {
@@ -450,29 +400,6 @@ TEST(AnalogueCircuits, ImpossibleInputsRaiseTheFloatingPointFlags) {
     }
 }
 
-TEST(ScaleComponents, MultiplyThenDivideRestoresAndKeepsTheTransfer) {
-    InvertingLowPass c = DesignInvertingLowPass(1000.0, 2.0, 0.5).components;
-    const InvertingLowPass before = c;
-    const FilterParameters p = Transfer(c);
-    double r[] = {c.r1, c.r3, c.r4};
-    double cap[] = {c.c2, c.c5};
-    ASSERT_TRUE(ScaleComponents(r, cap, 10.0, ScaleDirection::Multiply));
-    EXPECT_DOUBLE_EQ(r[0], before.r1 * 10.0);
-    EXPECT_DOUBLE_EQ(cap[0], before.c2 / 10.0);
-    const FilterParameters scaled = Transfer(InvertingLowPass{r[0], cap[0], r[1], r[2], cap[1]});
-    EXPECT_NEAR(scaled.omega0, p.omega0, 1e-9);
-    EXPECT_NEAR(scaled.zeta, p.zeta, 1e-12);
-    EXPECT_NEAR(scaled.a0, p.a0, 1e-12);
-    ASSERT_TRUE(ScaleComponents(r, cap, 10.0, ScaleDirection::Divide));
-    EXPECT_DOUBLE_EQ(r[1], before.r3);
-    EXPECT_DOUBLE_EQ(cap[1], before.c5);
-    for (double factor : {0.0, -2.0}) {
-        EXPECT_FALSE(ScaleComponents(r, cap, factor, ScaleDirection::Multiply));
-        EXPECT_DOUBLE_EQ(r[0], before.r1);
-        EXPECT_DOUBLE_EQ(cap[0], before.c2);
-    }
-}
-
 TEST(LinkedFields, FlagIsConsumedByTheFirstHandlerThatSeesIt) {
     LinkedFieldFlag flag;
     EXPECT_FALSE(flag.Consume());
@@ -480,22 +407,4 @@ TEST(LinkedFields, FlagIsConsumedByTheFirstHandlerThatSeesIt) {
     flag.Set();
     EXPECT_TRUE(flag.Consume());
     EXPECT_FALSE(flag.Consume());
-}
-
-TEST(LinkedFields, BandCompanions) {
-    const BandLink b = *LinkBandwidth(2.0, 10.0);
-    EXPECT_DOUBLE_EQ(b.zeta, 0.1);
-    EXPECT_DOUBLE_EQ(b.q, 5.0);
-    EXPECT_DOUBLE_EQ(LinkBandwidth(0.0, 10.0)->q, 0.0);
-    EXPECT_FALSE(LinkBandwidth(2.0, 0.0).has_value());
-    const BandLink q = LinkQuality(5.0, 10.0);
-    EXPECT_DOUBLE_EQ(q.zeta, 0.1);
-    EXPECT_DOUBLE_EQ(q.bandwidth, 2.0);
-    const BandLink q0 = LinkQuality(0.0, 10.0);
-    EXPECT_EQ(q0.zeta, 0.0);
-    EXPECT_EQ(q0.bandwidth, 0.0);
-    const BandLink z = LinkDamping(0.1, 10.0);
-    EXPECT_DOUBLE_EQ(z.q, 5.0);
-    EXPECT_DOUBLE_EQ(z.bandwidth, 2.0);
-    EXPECT_EQ(LinkDamping(0.0, 10.0).q, 0.0);
 }
