@@ -177,6 +177,26 @@ std::string FormatScientific(double value, int decimals) {
     return std::string(buffer, result.ptr);
 }
 
+std::string FormatExponent(double value, int precision, int exponentDigits) {
+    if (!std::isfinite(value)) {
+        return NonFinite(value);
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::scientific, precision - 1);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const std::size_t e = text.find('e');
+    std::string out(text.substr(0, e));
+    out += 'E';
+    out += text[e + 1];
+    const std::string_view digits = text.substr(e + 2);
+    if (static_cast<int>(digits.size()) < exponentDigits) {
+        out.append(static_cast<std::size_t>(exponentDigits) - digits.size(), '0');
+    }
+    out += digits;
+    return out;
+}
+
 bool TryParseDouble(std::string_view text, double &value) {
     const std::string trimmed = TrimmedView(text);
     std::size_t i = 0;

@@ -22,6 +22,10 @@ std::string FormatDecimals(double value, int decimals);
 // printf's "%.<decimals>e" (e.g. "2.500000e-05"), independent of the locale.
 std::string FormatScientific(double value, int decimals);
 
+// Exponent format: `precision` significant digits and a signed exponent of exactly
+// `exponentDigits` digits (1000 with 8, 4 → "1.0000000E+0003"; 0.5 → "5.0000000E-0001").
+std::string FormatExponent(double value, int precision = 8, int exponentDigits = 4);
+
 // Converts a decimal number (optional sign, digits with an optional ".", optional exponent;
 // blanks around it are ignored). Throws ConversionError with the text otherwise.
 double ParseDouble(std::string_view text);

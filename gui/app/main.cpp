@@ -25,7 +25,7 @@ int main(int argc, char **argv) {
         // The windows, created in this order; all live until the program ends.
         TDSPMainForm mainForm(services, noise, network);
         TGraphForm graphForm(services);
-        TAnalogueFiltersForm analogueForm(services);
+        TAnalogueFiltersForm analogueForm(services, graphForm);
         TDigitalFiltersForm digitalForm(services);
         TFileEditForm fileEditForm(services);
         TFilterNetworkForm networkForm(services);

@@ -595,7 +595,7 @@ private slots:
     void toolButtonsOpenTheirWindowsModally() {
         TGraphForm graph(services);
         TDigitalFiltersForm digital(services);
-        TAnalogueFiltersForm analogue(services);
+        TAnalogueFiltersForm analogue(services, graph);
         TFilterNetworkForm networkForm(services);
         TWAVMainForm wav(services);
         form->SetToolWindows({&graph, &analogue, &digital, nullptr, &networkForm, &wav});

@@ -64,6 +64,18 @@ TEST(Decimals, IndependentOfLocaleAndRounded) {
     EXPECT_EQ(FormatScientific(0.000025, 6), "2.500000e-05");
 }
 
+TEST(Exponent, EightDigitsAndASignedFourDigitExponentThatReadsBack) {
+    EXPECT_EQ(FormatExponent(1000.0), "1.0000000E+0003");
+    EXPECT_EQ(FormatExponent(0.5), "5.0000000E-0001");
+    EXPECT_EQ(FormatExponent(0.0), "0.0000000E+0000");
+    EXPECT_EQ(FormatExponent(-26.39876543), "-2.6398765E+0001");
+    EXPECT_EQ(FormatExponent(9.99999999), "1.0000000E+0001");
+    EXPECT_EQ(FormatExponent(1.5e-300), "1.5000000E-0300");
+    for (double v : {1000.0, 0.5, -2.6398765e1, 1.5e-300, 6.02e23}) {
+        EXPECT_DOUBLE_EQ(ParseDouble(FormatExponent(v)), v);
+    }
+}
+
 TEST(Parse, AcceptsDecimalNumbers) {
     EXPECT_DOUBLE_EQ(ParseDouble("2000"), 2000.0);
     EXPECT_DOUBLE_EQ(ParseDouble(" -12.5 "), -12.5);
