@@ -534,5 +534,5 @@ QString TFileEditForm::DialogPath(const QString &name) {
         kind == QLatin1String("DFT")) {
         return DataFolder(kind + QLatin1Char('s')) + name;
     }
-    return ProgramFolder() + name;
+    return DataRoot() + name;
 }

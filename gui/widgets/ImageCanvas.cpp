@@ -1,17 +1,25 @@
 #include "widgets/ImageCanvas.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+
 QColor ToQColor(kaldorium::Color c) {
     return QColor(c.red, c.green, c.blue);
 }
+
+int PhysicalSize(int logical, qreal ratio) {
+    return std::max(1, static_cast<int>(std::lround(logical * ratio)));
+}
+
 } // namespace
 
 ImageCanvas::ImageCanvas(int width, int height)
-    : image(width, height, QImage::Format_RGB32), pen(Qt::black, 1) {
+    : logicalWidth(width), logicalHeight(height), image(width, height, QImage::Format_RGB32),
+      pen(Qt::black, 1) {
     image.fill(Qt::white);
 }
 
@@ -36,10 +44,20 @@ void ImageCanvas::Flush() {
 }
 
 void ImageCanvas::Resize(int width, int height) {
+    Resize(width, height, ratio);
+}
+
+void ImageCanvas::Resize(int width, int height, qreal devicePixelRatio) {
     Flush();
     background = QImage();
-    image = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    ratio = devicePixelRatio > 0.0 ? devicePixelRatio : 1.0;
+    logicalWidth = std::max(width, 1);
+    logicalHeight = std::max(height, 1);
+    image = QImage(PhysicalSize(logicalWidth, ratio), PhysicalSize(logicalHeight, ratio),
+                   QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
+    ForgetOperations();
 }
 
 const QImage &ImageCanvas::Image() {
@@ -47,21 +65,55 @@ const QImage &ImageCanvas::Image() {
     return image;
 }
 
+void ImageCanvas::ForgetOperations() {
+    // clear() keeps the capacity: a plot redrawn page after page allocates nothing.
+    operations.clear();
+    texts.clear();
+    complete = true;
+}
+
+void ImageCanvas::Keep(Operation::Kind kind, int a, int b, int c, int d) {
+    if (!complete) {
+        return;
+    }
+    if (operations.size() >= MaxOperations) {
+        complete = false;
+        return;
+    }
+    operations.push_back({kind, a, b, c, d});
+}
+
+bool ImageCanvas::CoversImage(int x1, int y1, int x2, int y2) const {
+    return std::min(x1, x2) <= 0 && std::min(y1, y2) <= 0 && std::max(x1, x2) >= logicalWidth &&
+           std::max(y1, y2) >= logicalHeight;
+}
+
 // The painter takes the pen only when it draws (rectangles, text): lines, one per sample, are
 // drawn without it.
 void ImageCanvas::SetPenColor(kaldorium::Color color) {
     pen.setColor(ToQColor(color));
+    Keep(Operation::Pen, static_cast<int>(pen.color().rgb()));
 }
 
 void ImageCanvas::SetPenWidth(int width) {
     pen.setWidth(width);
+    Keep(Operation::PenWidth, width);
 }
 
 void ImageCanvas::SetFillColor(kaldorium::Color color) {
     fill = ToQColor(color);
+    Keep(Operation::Fill, static_cast<int>(fill.rgb()));
 }
 
 void ImageCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    if (CoversImage(x1, y1, x2, y2)) {
+        // Nothing drawn before shows any more; start the kept drawing afresh with the state.
+        ForgetOperations();
+        Keep(Operation::Pen, static_cast<int>(pen.color().rgb()));
+        Keep(Operation::PenWidth, pen.width());
+        Keep(Operation::Fill, static_cast<int>(fill.rgb()));
+    }
+    Keep(Operation::Rect, x1, y1, x2, y2);
     QPainter &p = Painter();
     const QRect r(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1));
     p.fillRect(r, fill);
@@ -69,31 +121,51 @@ void ImageCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 }
 
 void ImageCanvas::FillRect(int x1, int y1, int x2, int y2) {
+    if (CoversImage(x1, y1, x2, y2)) {
+        ForgetOperations();
+        Keep(Operation::Pen, static_cast<int>(pen.color().rgb()));
+        Keep(Operation::PenWidth, pen.width());
+        Keep(Operation::Fill, static_cast<int>(fill.rgb()));
+    }
+    Keep(Operation::Fill_Rect, x1, y1, x2, y2);
     Painter().fillRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)), fill);
 }
 
 void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
+    Keep(Operation::Segment, x1, y1, x2, y2);
     // Plots draw one short segment per sample; writing the pixels directly (Bresenham, the pen's
-    // width as parallel one-pixel lines) is much faster than the painter's wide lines.
+    // width as parallel one-pixel lines) is much faster than the painter's wide lines. On a
+    // scaled screen the path runs through the centres of the logical pixels and the pen is
+    // as many image pixels wide as the scale makes it.
     Flush();
-    const int penWidth = std::max(pen.width(), 1);
+    const int penWidth =
+        std::max(1, static_cast<int>(std::lround(std::max(pen.width(), 1) * ratio)));
+    auto centre = [this](int v) { return static_cast<int>(std::floor((v + 0.5) * ratio)); };
+    auto bandStart = [this, penWidth](int v) {
+        return static_cast<int>(std::floor(v * ratio + (ratio - penWidth) / 2.0 + 0.5));
+    };
+    const int X1 = centre(x1);
+    const int Y1 = centre(y1);
+    const int X2 = centre(x2);
+    const int Y2 = centre(y2);
     const QRgb color = pen.color().rgb();
     const int w = image.width();
     const int h = image.height();
     auto *bits = reinterpret_cast<QRgb *>(image.bits());
     const qsizetype stride = image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    const int dx = std::abs(x2 - x1);
-    const int dy = -std::abs(y2 - y1);
-    const int sx = x1 < x2 ? 1 : -1;
-    const int sy = y1 < y2 ? 1 : -1;
+    const int dx = std::abs(X2 - X1);
+    const int dy = -std::abs(Y2 - Y1);
+    const int sx = X1 < X2 ? 1 : -1;
+    const int sy = Y1 < Y2 ? 1 : -1;
     const bool xMajor = dx >= -dy;
-    const int first = -(penWidth - 1) / 2;
-    const int last = penWidth / 2;
-    dirtyTop = std::max(0, std::min({dirtyTop, y1 + first, y2 + first}));
-    dirtyBottom = std::min(h - 1, std::max({dirtyBottom, y1 + last, y2 + last}));
+    // The band of parallel lines across the path, relative to the path's pixel.
+    const int first = xMajor ? bandStart(y1) - Y1 : bandStart(x1) - X1;
+    const int last = first + penWidth - 1;
+    dirtyTop = std::max(0, std::min({dirtyTop, Y1 + first, Y2 + first}));
+    dirtyBottom = std::min(h - 1, std::max({dirtyBottom, Y1 + last, Y2 + last}));
     int error = dx + dy;
-    int x = x1;
-    int y = y1;
+    int x = X1;
+    int y = Y1;
     for (;;) {
         for (int o = first; o <= last; ++o) {
             const int px = xMajor ? x : x + o;
@@ -102,7 +174,7 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
                 bits[py * stride + px] = color;
             }
         }
-        if (x == x2 && y == y2) {
+        if (x == X2 && y == Y2) {
             break;
         }
         const int e2 = 2 * error;
@@ -118,6 +190,12 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
 }
 
 void ImageCanvas::TextOut(int x, int y, const std::string &text) {
+    if (complete) {
+        Keep(Operation::Text, x, y, static_cast<int>(texts.size()));
+        if (complete) {
+            texts.push_back(text);
+        }
+    }
     QPainter &p = Painter();
     const QFontMetrics metrics(p.font());
     // The point is the text's top left corner.
@@ -143,6 +221,10 @@ bool ImageCanvas::RestoreBackground(const kaldorium::BackgroundKey &key) {
     }
     dirtyTop = image.height();
     dirtyBottom = -1;
+    // Assignment reuses the kept capacity.
+    operations = backgroundOperations;
+    texts = backgroundTexts;
+    complete = backgroundComplete;
     return true;
 }
 
@@ -153,4 +235,55 @@ void ImageCanvas::SaveBackground(const kaldorium::BackgroundKey &key) {
     dirtyBottom = -1;
     backgroundKey = key;
     backgroundFill = fill;
+    backgroundOperations = operations;
+    backgroundTexts = texts;
+    backgroundComplete = complete;
+}
+
+bool ImageCanvas::Replay(QPainter &p) const {
+    if (!complete) {
+        return false;
+    }
+    p.save();
+    QPen replayPen(Qt::black, 1);
+    replayPen.setCapStyle(Qt::SquareCap);
+    replayPen.setJoinStyle(Qt::MiterJoin);
+    QColor replayFill = Qt::white;
+    const QFontMetrics metrics(p.font());
+    for (const Operation &op : operations) {
+        switch (op.kind) {
+        case Operation::Pen:
+            replayPen.setColor(QColor::fromRgb(static_cast<QRgb>(op.a)));
+            break;
+        case Operation::PenWidth:
+            replayPen.setWidth(std::max(op.a, 1));
+            break;
+        case Operation::Fill:
+            replayFill = QColor::fromRgb(static_cast<QRgb>(op.a));
+            break;
+        case Operation::Rect: {
+            const QRect r(QPoint(op.a, op.b), QPoint(op.c - 1, op.d - 1));
+            p.fillRect(r, replayFill);
+            p.setPen(replayPen);
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(r.adjusted(0, 0, -replayPen.width() + 1, -replayPen.width() + 1));
+            break;
+        }
+        case Operation::Fill_Rect:
+            p.fillRect(QRect(QPoint(op.a, op.b), QPoint(op.c - 1, op.d - 1)), replayFill);
+            break;
+        case Operation::Segment:
+            p.setPen(replayPen);
+            // Through the pixels' centres, as the image draws it.
+            p.drawLine(QPointF(op.a + 0.5, op.b + 0.5), QPointF(op.c + 0.5, op.d + 0.5));
+            break;
+        case Operation::Text:
+            p.setPen(replayPen);
+            p.drawText(QPoint(op.a, op.b + metrics.ascent()),
+                       QString::fromStdString(texts[static_cast<std::size_t>(op.c)]));
+            break;
+        }
+    }
+    p.restore();
+    return true;
 }

@@ -6,16 +6,23 @@
 #include <QPainter>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 // The drawing surface of a plot: paints into a QImage. A painter stays open across drawing calls
 // (one per plotted point) and is closed by Flush() before the image is shown.
+//
+// Coordinates are logical pixels; the image itself holds Width() × Height() times the device
+// pixel ratio, so plots stay crisp on scaled screens. Besides painting, the canvas keeps the
+// drawing calls since the picture was last cleared, so the same drawing can be replayed onto
+// any painter (a vector file, an image of another size).
 class ImageCanvas : public kaldorium::Canvas {
 public:
     explicit ImageCanvas(int width = 779, int height = 386);
     ~ImageCanvas() override;
 
-    int Width() const override { return image.width(); }
-    int Height() const override { return image.height(); }
+    int Width() const override { return logicalWidth; }
+    int Height() const override { return logicalHeight; }
 
     void SetPenColor(kaldorium::Color color) override;
     void SetPenWidth(int width) override;
@@ -30,17 +37,38 @@ public:
 
     // Ends the open painter so the image can be shown or saved.
     void Flush();
-    // A new, white image of the given size (the old drawing is lost).
+    // A new, white image of the given logical size (the old drawing is lost).
     void Resize(int width, int height);
+    // The same with a device pixel ratio (physical pixels per logical pixel).
+    void Resize(int width, int height, qreal devicePixelRatio);
+    qreal DevicePixelRatio() const { return ratio; }
     const QImage &Image();
+
+    // Draws what the image shows onto `painter`, in logical coordinates, from the kept calls.
+    // False when the calls could not all be kept (an endless plot); the caller then uses Image().
+    bool Replay(QPainter &painter) const;
 
     // What ProcessMessages does; nothing unless set (the workbench runs in chunks and yields
     // between them by itself).
     std::function<void()> processMessages;
 
 private:
-    QPainter &Painter();
+    struct Operation {
+        enum Kind : unsigned char { Pen, PenWidth, Fill, Rect, Fill_Rect, Segment, Text } kind;
+        int a, b, c, d; // coordinates, or a colour in a and a width in a
+    };
+    // Plots that never clear (none of ours do) would grow the list without end: past this many
+    // calls the canvas stops keeping them.
+    static constexpr std::size_t MaxOperations = 4'000'000;
 
+    QPainter &Painter();
+    void Keep(Operation::Kind kind, int a, int b = 0, int c = 0, int d = 0);
+    bool CoversImage(int x1, int y1, int x2, int y2) const;
+    void ForgetOperations();
+
+    int logicalWidth;
+    int logicalHeight;
+    qreal ratio = 1.0;
     QImage image;
     std::unique_ptr<QPainter> painter;
     QPen pen;
@@ -49,11 +77,20 @@ private:
     QImage background;
     kaldorium::BackgroundKey backgroundKey;
     QColor backgroundFill;
-    // Rows drawn on since the background was last saved or restored: only they need restoring.
+    // Rows (of the image's own pixels) drawn on since the background was last saved or
+    // restored: only they need restoring.
     int dirtyTop = 0;
     int dirtyBottom = -1;
     void MarkAllDirty() {
         dirtyTop = 0;
         dirtyBottom = image.height() - 1;
     }
+
+    // The drawing calls since the last clear, and those of the kept background.
+    std::vector<Operation> operations;
+    std::vector<std::string> texts;
+    bool complete = true;
+    std::vector<Operation> backgroundOperations;
+    std::vector<std::string> backgroundTexts;
+    bool backgroundComplete = true;
 };

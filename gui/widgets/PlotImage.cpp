@@ -1,20 +1,72 @@
 #include "widgets/PlotImage.h"
 
+#include "app/ProgramFolder.h"
+#include "app/UiServices.h"
+#include "common/NumberText.h"
+#include "signal/Oscilloscopeclass.h"
 #include "widgets/ImageCanvas.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSvgGenerator>
+#include <cmath>
+
+namespace {
+
+QString Number(double v) {
+    return QString::fromStdString(kaldorium::FormatGeneral(v, 6));
+}
+
+const QColor Cursor1Colour(0, 90, 220);
+const QColor Cursor2Colour(200, 0, 200);
+
+} // namespace
 
 PlotImage::PlotImage(ImageCanvas &canvas_, QWidget *parent) : QWidget(parent), canvas(canvas_) {
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 120);
+    readout = new QLabel(this);
+    readout->setObjectName(QStringLiteral("CursorReadout"));
+    readout->setAttribute(Qt::WA_TransparentForMouseEvents);
+    readout->setStyleSheet(QStringLiteral("QLabel { background: rgba(255, 255, 224, 230); "
+                                          "border: 1px solid #808080; padding: 2px; }"));
+    readout->hide();
+}
+
+void PlotImage::MeasureWith(const kaldorium::Oscilloscope *measured, Axis measuredAxis) {
+    scope = measured;
+    axis = measuredAxis;
+    UpdateReadout();
+}
+
+void PlotImage::SetServices(UiServices *dialogs) {
+    services = dialogs;
 }
 
 void PlotImage::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    painter.drawImage(0, 0, canvas.Image());
+    painter.drawImage(QPoint(0, 0), canvas.Image());
+    // The cursors are drawn over the picture, not into it.
+    auto drawCursor = [&](const std::optional<QPoint> &at, const QColor &colour) {
+        if (!at) {
+            return;
+        }
+        QPen pen(colour, 1, Qt::DashLine);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawLine(QPointF(at->x() + 0.5, 0), QPointF(at->x() + 0.5, height()));
+        painter.drawLine(QPointF(0, at->y() + 0.5), QPointF(width(), at->y() + 0.5));
+    };
+    drawCursor(cursor1, Cursor1Colour);
+    drawCursor(cursor2, Cursor2Colour);
 }
 
 void PlotImage::mouseMoveEvent(QMouseEvent *event) {
@@ -22,10 +74,172 @@ void PlotImage::mouseMoveEvent(QMouseEvent *event) {
     emit mouseMoved(p.x(), p.y());
 }
 
-void PlotImage::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    if (canvas.Width() != width() || canvas.Height() != height()) {
-        canvas.Resize(width(), height());
+void PlotImage::mousePressEvent(QMouseEvent *event) {
+    const QPoint p = event->position().toPoint();
+    const bool second =
+        event->button() == Qt::RightButton ||
+        (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier));
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        if (scope != nullptr) {
+            (second ? cursor2 : cursor1) = p;
+            UpdateReadout();
+            update();
+        }
+    }
+    if (event->button() == Qt::RightButton) {
+        ShowMenu(event->globalPosition().toPoint());
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void PlotImage::ShowMenu(const QPoint &at) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Copy Image"), this, [this] { CopyImage(); });
+    QAction *save = menu.addAction(QStringLiteral("Save Image As…"), this, [this] {
+        const QString name = services->SaveFileName(
+            this, QStringLiteral("Save Image As"), DataRoot(),
+            QStringLiteral("PNG Image (*.png);;SVG Image (*.svg)"), QStringLiteral("png"));
+        if (!name.isEmpty() && !SaveImage(name)) {
+            services->Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
+                              QStringLiteral("Could not write the image %1").arg(name),
+                              QMessageBox::Ok);
+        }
+    });
+    save->setEnabled(services != nullptr);
+    QAction *clear =
+        menu.addAction(QStringLiteral("Clear Cursors"), this, [this] { ClearCursors(); });
+    clear->setEnabled(cursor1 || cursor2);
+    menu.exec(at);
+}
+
+void PlotImage::CopyImage() {
+    QApplication::clipboard()->setImage(canvas.Image());
+}
+
+bool PlotImage::SaveImage(const QString &fileName) {
+    if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) != 0) {
+        return canvas.Image().save(fileName, "PNG");
+    }
+    QSvgGenerator svg;
+    svg.setFileName(fileName);
+    svg.setSize(QSize(canvas.Width(), canvas.Height()));
+    svg.setViewBox(QRect(0, 0, canvas.Width(), canvas.Height()));
+    svg.setTitle(window()->windowTitle());
+    svg.setDescription(QStringLiteral("Drawn by Kaldorium"));
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        return false;
+    }
+    painter.setFont(font());
+    if (!canvas.Replay(painter)) {
+        // A drawing too long to keep: the picture goes in as an image.
+        painter.drawImage(QRectF(0, 0, canvas.Width(), canvas.Height()), canvas.Image());
+    }
+    return painter.end() && QFileInfo(fileName).size() > 0;
+}
+
+void PlotImage::ClearCursors() {
+    cursor1.reset();
+    cursor2.reset();
+    UpdateReadout();
+    update();
+}
+
+QString PlotImage::XText(double value) const {
+    return Number(axis == Axis::LogFrequency ? std::pow(10.0, value) : value);
+}
+
+QString PlotImage::CursorText() const {
+    if (scope == nullptr || (!cursor1 && !cursor2)) {
+        return QString();
+    }
+    QStringList lines;
+    std::optional<double> x[2];
+    std::optional<double> y[2];
+    const std::optional<QPoint> *cursors[2] = {&cursor1, &cursor2};
+    for (int i = 0; i < 2; ++i) {
+        if (*cursors[i]) {
+            x[i] = scope->ValueAtX((*cursors[i])->x());
+            y[i] = scope->ValueAtY((*cursors[i])->y());
+            lines << QStringLiteral("x%1 = %2   y%1 = %3")
+                         .arg(i + 1)
+                         .arg(XText(*x[i]), Number(*y[i]));
+        }
+    }
+    if (x[0] && x[1]) {
+        const double dx = axis == Axis::LogFrequency ? std::pow(10.0, *x[1]) - std::pow(10.0, *x[0])
+                                                     : *x[1] - *x[0];
+        QString line = QStringLiteral("Δx = %1").arg(Number(dx));
+        if (axis == Axis::TimeMs && dx != 0.0) {
+            line += QStringLiteral("   1/Δx = %1 Hz").arg(Number(1000.0 / std::fabs(dx)));
+        } else if (axis != Axis::TimeMs && dx != 0.0) {
+            line += QStringLiteral("   1/Δx = %1").arg(Number(1.0 / dx));
+        }
+        lines << line << QStringLiteral("Δy = %1").arg(Number(*y[1] - *y[0]));
+    }
+    if (cursorExtras) {
+        const QString extra = cursorExtras(x[0], x[1]);
+        if (!extra.isEmpty()) {
+            lines << extra;
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void PlotImage::UpdateReadout() {
+    const QString text = CursorText();
+    readout->setText(text);
+    readout->setVisible(!text.isEmpty());
+    if (!text.isEmpty()) {
+        readout->adjustSize();
+        readout->move(std::max(0, width() - readout->width() - 4), 4);
+        readout->raise();
+    }
+    // Escape clears the cursors wherever the focus is in the window, but only while there are
+    // cursors: otherwise it keeps its usual meaning (closing a dialog).
+    const bool watching = cursor1 || cursor2;
+    if (watching != watchingEscape) {
+        watchingEscape = watching;
+        if (watching) {
+            qApp->installEventFilter(this);
+        } else {
+            qApp->removeEventFilter(this);
+        }
+    }
+}
+
+bool PlotImage::eventFilter(QObject *watched, QEvent *event) {
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && isVisible()) {
+        auto *target = qobject_cast<QWidget *>(watched);
+        if (target != nullptr && target->window() == window()) {
+            if (event->type() == QEvent::KeyPress) {
+                ClearCursors();
+            }
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PlotImage::MatchCanvas() {
+    const qreal ratio = devicePixelRatioF();
+    if (canvas.Width() != width() || canvas.Height() != height() ||
+        canvas.DevicePixelRatio() != ratio) {
+        canvas.Resize(width(), height(), ratio);
         emit resized();
     }
+}
+
+void PlotImage::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    MatchCanvas();
+    UpdateReadout();
+}
+
+void PlotImage::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    // The screen's scale is known once the widget is shown.
+    MatchCanvas();
 }
