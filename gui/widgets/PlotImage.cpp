@@ -124,6 +124,8 @@ bool PlotImage::SaveImage(const QString &fileName) {
     svg.setFileName(fileName);
     svg.setSize(QSize(canvas.Width(), canvas.Height()));
     svg.setViewBox(QRect(0, 0, canvas.Width(), canvas.Height()));
+    // At 96 dots per inch a browser shows the picture at the plot's own size.
+    svg.setResolution(96);
     svg.setTitle(window()->windowTitle());
     svg.setDescription(QStringLiteral("Drawn by Kaldorium"));
     QPainter painter;
