@@ -1,5 +1,7 @@
 #include "tools/FilterNetwork.h"
 
+#include "common/NumberText.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -46,6 +48,12 @@ double FilterNetwork::ProcessSample(double x, double ts, double omegaRef) {
 void FilterNetwork::ClearStages() {
     for (Filter &stage : stages) {
         stage.ProcessStored(0.0, 1.0);
+        // A stage already at 1 s (or an integrator, which keeps its sum) is not redesigned by
+        // the step above.
+        for (int i = 0; i < 7; ++i) {
+            stage.xHist[i] = 0.0;
+            stage.yHist[i] = 0.0;
+        }
     }
 }
 
@@ -107,6 +115,31 @@ void FilterNetwork::ApplySettings(const StageSetting (&settings)[StageCount]) {
         stages[StageIndex(1, 0)].Configure(fkAllPass, 1.0, 1.0, 0.0, 1.0);
     }
     modified = false;
+}
+
+void FilterNetwork::ReadSettings(const StageTexts (&texts)[StageCount],
+                                 StageSetting (&settings)[StageCount]) {
+    static constexpr int readingOrder[StageCount] = {InputStage, OutputStage, 1,  4, 7, 10, 2,
+                                                     5,          8,           11, 3, 6, 9,  12};
+    for (int stage : readingOrder) {
+        const StageTexts &t = texts[stage];
+        StageSetting &s = settings[stage];
+        s = StageSetting{};
+        if (!t.use) {
+            continue;
+        }
+        s.use = true;
+        s.kind = t.kind;
+        s.amplification = ParseDouble(t.amplification);
+        s.q = ParseDouble(t.q);
+        s.frequency = ParseDouble(t.frequency);
+    }
+}
+
+void FilterNetwork::ApplyTexts(const StageTexts (&texts)[StageCount]) {
+    StageSetting settings[StageCount];
+    ReadSettings(texts, settings);
+    ApplySettings(settings);
 }
 
 } // namespace kaldorium
