@@ -594,9 +594,10 @@ private slots:
 
     void toolButtonsOpenTheirWindowsModally() {
         TGraphForm graph(services);
-        TDigitalFiltersForm digital(services);
+        kaldorium::DigitalFilterDesign design;
+        TDigitalFiltersForm digital(services, design);
         TAnalogueFiltersForm analogue(services);
-        TFilterNetworkForm networkForm(services);
+        TFilterNetworkForm networkForm(services, network);
         TWAVMainForm wav(services);
         form->SetToolWindows({&graph, &analogue, &digital, nullptr, &networkForm, &wav});
         const struct {
