@@ -27,6 +27,7 @@ int main(int argc, char **argv) {
 
         // The windows, created in this order; all live until the program ends.
         TDSPMainForm mainForm(services, noise, network, &design);
+        design.SetWorkbench(&mainForm);
         TGraphForm graphForm(services);
         TAnalogueFiltersForm analogueForm(services);
         TDigitalFiltersForm digitalForm(services, design);
