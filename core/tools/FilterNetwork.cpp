@@ -21,9 +21,58 @@ void FilterNetwork::SetInitialState() {
     modified = false;
 }
 
-double FilterNetwork::Corrected(int stage, double x, double ts, double omegaRef) {
+inline double FilterNetwork::Corrected(int stage, double x, double ts, double omegaRef) {
+    Filter &f = stages[stage];
+    // The common case — a filtering stage already designed for this period — is the stage's own
+    // step with its parameters unchanged, done here without the call and its parameter checks;
+    // everything else goes through ProcessStored.
+    if (ts == f.ts) {
+        switch (f.type) {
+        case fkAllPass:
+            return x * f.gain;
+        case fkHighPass4th:
+        case fkLowPass4th: {
+            // y = n0·x + n1·x1 + n2·x2 + n3·x3 + n4·x4 − d1·y1 − d2·y2 − d3·y3 − d4·y4
+            double *xh = f.xHist;
+            double *yh = f.yHist;
+            const double y = f.num[0] * x + f.num[1] * xh[1] + f.num[2] * xh[2] + f.num[3] * xh[3] +
+                             f.num[4] * xh[4] - f.den[1] * yh[1] - f.den[2] * yh[2] -
+                             f.den[3] * yh[3] - f.den[4] * yh[4];
+            yh[4] = yh[3];
+            yh[3] = yh[2];
+            xh[4] = xh[3];
+            xh[3] = xh[2];
+            yh[2] = yh[1];
+            yh[1] = y;
+            xh[2] = xh[1];
+            xh[1] = x;
+            return y * f.gain;
+        }
+        case fkDifferentiator:
+        case fkIntegrator:
+        case fkDesigned:
+            return StoredStep(stage, x, ts, omegaRef);
+        default: {
+            // y = n0·x + n1·x1 + n2·x2 − d1·y1 − d2·y2
+            double *xh = f.xHist;
+            double *yh = f.yHist;
+            const double y = f.num[0] * x + f.num[1] * xh[1] + f.num[2] * xh[2] - f.den[1] * yh[1] -
+                             f.den[2] * yh[2];
+            yh[2] = yh[1];
+            yh[1] = y;
+            xh[2] = xh[1];
+            xh[1] = x;
+            return y * f.gain;
+        }
+        }
+    }
+    return StoredStep(stage, x, ts, omegaRef);
+}
+
+double FilterNetwork::StoredStep(int stage, double x, double ts, double omegaRef) {
+    const Filter &f = stages[stage];
     const double y = stages[stage].ProcessStored(x, ts);
-    switch (stages[stage].type) {
+    switch (f.type) {
     case fkDifferentiator:
         return y / omegaRef;
     case fkIntegrator:

@@ -67,7 +67,9 @@ public:
     bool modified = false;
 
 private:
+    // One stage's step, with the differentiator and integrator normalised to unit gain at ωref.
     double Corrected(int stage, double x, double ts, double omegaRef);
+    double StoredStep(int stage, double x, double ts, double omegaRef);
     void SetInitialState();
 };
 

@@ -131,3 +131,30 @@ INSTANTIATE_TEST_SUITE_P(
         BadTextRow{FilterNetwork::StageIndex(4, 0), FilterNetwork::StageIndex(1, 1), "1.1.1"},
         BadTextRow{FilterNetwork::StageIndex(1, 2), FilterNetwork::StageIndex(4, 1), "-"},
         BadTextRow{FilterNetwork::InputStage, FilterNetwork::OutputStage, "1.1.1"}));
+
+// A used stage of each kind steps exactly as the Filter of its settings, through a change of
+// the sampling period as well.
+class NetworkStageKindTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(NetworkStageKindTest, StepsAsItsFilter) {
+    const int kind = GetParam();
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    settings[FilterNetwork::StageIndex(2, 1)] = {true, kind, 1500.0, 0.9, 1.7};
+    network.ApplySettings(settings);
+    Filter reference;
+    reference.Configure(kind, 1500.0, 0.9, 1.7, 1.0);
+    const double omegaRef = 2 * M_PI * 1000.0;
+    for (int n = 0; n < 200; ++n) {
+        const double ts = n < 100 ? 0.000025 : 0.00005;
+        const double x = std::sin(0.3 * n) + (n % 37 == 0 ? 1.0 : 0.0);
+        double expected = reference.ProcessStored(x, ts);
+        expected = kind == fkDifferentiator ? expected / omegaRef
+                   : kind == fkIntegrator   ? expected * omegaRef
+                                            : expected;
+        ASSERT_EQ(network.ProcessSample(x, ts, omegaRef), expected) << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, NetworkStageKindTest,
+                         ::testing::Values(0, 1, 2, 3, 4, 5, 6, 7, 8, 12, -1));
