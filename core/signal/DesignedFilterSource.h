@@ -17,6 +17,10 @@ public:
     virtual const double *A() const = 0;
     // b[0..6], the denominator.
     virtual const double *B() const = 0;
+
+    // The filter type the set was designed as (0 band pass, 1 band reject, 2 high pass, 3 low
+    // pass, any other: typed by hand); it names the designed filter in data-file headers.
+    virtual int DesignType() const { return 0; }
 };
 
 // The designer's start-up design: a second-order band pass, f0 = 2000 Hz, Q = 10, A0 = 2,

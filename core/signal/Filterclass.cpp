@@ -1,5 +1,6 @@
 #include "signal/Filterclass.h"
 
+#include "common/Errors.h"
 #include "signal/DesignedFilterSource.h"
 
 #include <algorithm>
@@ -49,6 +50,11 @@ void Filter::Design(double newF0, double newQ, double newA0, double newTs) {
             b = designer->B();
         }
         const double b0 = b[0];
+        // A typed set with b0 = 0 has no difference equation: refused here, where it would be
+        // divided by, rather than run as infinities.
+        if (b0 == 0.0) {
+            throw FloatingPointError("Floating point division by zero");
+        }
         num[0] = a[0] / b0;
         for (int i = 1; i < 7; ++i) {
             den[i] = b[i] / b0;

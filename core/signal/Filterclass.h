@@ -45,8 +45,8 @@ public:
     void Configure(FilterKind kind, double newF0, double newQ, double newA0, double newTs);
 
     // Stores the parameters, clears coefficients and history and computes the coefficients.
-    // Divides by Ts and Q (and by the designer's b0): a zero there leaves the floating-point
-    // flags for the caller's check.
+    // Divides by Ts and Q: a zero there leaves the floating-point flags for the caller's check.
+    // A designed filter whose designer has b0 = 0 throws FloatingPointError.
     void Design(double newF0, double newQ, double newA0, double newTs);
 
     // One sample through the filter. A change of f0, Q or Ts (exact comparison) redesigns and

@@ -1,8 +1,8 @@
 #include "signal/Oscillatorclass.h"
 
 #include "common/NumberText.h"
-#include "workbench/DataFiles.h"
-#include "workbench/FieldRules.h"
+#include "signal/DataFileValues.h"
+#include "signal/SamplingRules.h"
 
 #include <cmath>
 
@@ -171,7 +171,7 @@ int Oscillator::LoadDataFile(const std::string &fileName) {
 
 InputSignalSource::InputSignalSource(NoiseGenerator &generator) : noise(generator) {}
 
-double InputSignalSource::NextSample(WorkbenchSettings &settings, int samplesPerCycleToUse) {
+double InputSignalSource::NextSample(InputSignalSettings &settings, int samplesPerCycleToUse) {
     const double a = settings.amplitude;
     double x = BaseSample(settings, samplesPerCycleToUse);
 
@@ -207,7 +207,7 @@ double InputSignalSource::NextSample(WorkbenchSettings &settings, int samplesPer
     return x;
 }
 
-double InputSignalSource::BaseSample(WorkbenchSettings &settings, int samplesPerCycleToUse) {
+double InputSignalSource::BaseSample(InputSignalSettings &settings, int samplesPerCycleToUse) {
     const double a = settings.amplitude;
     const double f = settings.frequency;
     const double dc = settings.dcOffset;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Random.h"
-#include "workbench/WorkbenchSettings.h"
+#include "signal/InputSignalSettings.h"
 
 #include <array>
 #include <string>
@@ -79,12 +79,12 @@ public:
     // cycle (the setting N in runs, the block length in spectra); the data-file waveform loads the
     // file named in the settings when that name changes (the first sample of each source included),
     // sets N from the count loaded, runs the samples-per-cycle validation and sets fieldsChanged.
-    double NextSample(WorkbenchSettings &settings, int samplesPerCycleToUse);
+    double NextSample(InputSignalSettings &settings, int samplesPerCycleToUse);
 
     const std::string &LastLoadedName() const { return lastLoadedName; }
 
 private:
-    double BaseSample(WorkbenchSettings &settings, int samplesPerCycleToUse);
+    double BaseSample(InputSignalSettings &settings, int samplesPerCycleToUse);
     double FrequencyModulated(double x, double amplitude);
 
     NoiseGenerator &noise;

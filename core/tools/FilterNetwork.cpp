@@ -1,5 +1,7 @@
 #include "tools/FilterNetwork.h"
 
+#include "common/NumberText.h"
+
 #include <cmath>
 #include <initializer_list>
 
@@ -19,9 +21,58 @@ void FilterNetwork::SetInitialState() {
     modified = false;
 }
 
-double FilterNetwork::Corrected(int stage, double x, double ts, double omegaRef) {
+inline double FilterNetwork::Corrected(int stage, double x, double ts, double omegaRef) {
+    Filter &f = stages[stage];
+    // The common case — a filtering stage already designed for this period — is the stage's own
+    // step with its parameters unchanged, done here without the call and its parameter checks;
+    // everything else goes through ProcessStored.
+    if (ts == f.ts) {
+        switch (f.type) {
+        case fkAllPass:
+            return x * f.gain;
+        case fkHighPass4th:
+        case fkLowPass4th: {
+            // y = n0·x + n1·x1 + n2·x2 + n3·x3 + n4·x4 − d1·y1 − d2·y2 − d3·y3 − d4·y4
+            double *xh = f.xHist;
+            double *yh = f.yHist;
+            const double y = f.num[0] * x + f.num[1] * xh[1] + f.num[2] * xh[2] + f.num[3] * xh[3] +
+                             f.num[4] * xh[4] - f.den[1] * yh[1] - f.den[2] * yh[2] -
+                             f.den[3] * yh[3] - f.den[4] * yh[4];
+            yh[4] = yh[3];
+            yh[3] = yh[2];
+            xh[4] = xh[3];
+            xh[3] = xh[2];
+            yh[2] = yh[1];
+            yh[1] = y;
+            xh[2] = xh[1];
+            xh[1] = x;
+            return y * f.gain;
+        }
+        case fkDifferentiator:
+        case fkIntegrator:
+        case fkDesigned:
+            return StoredStep(stage, x, ts, omegaRef);
+        default: {
+            // y = n0·x + n1·x1 + n2·x2 − d1·y1 − d2·y2
+            double *xh = f.xHist;
+            double *yh = f.yHist;
+            const double y = f.num[0] * x + f.num[1] * xh[1] + f.num[2] * xh[2] - f.den[1] * yh[1] -
+                             f.den[2] * yh[2];
+            yh[2] = yh[1];
+            yh[1] = y;
+            xh[2] = xh[1];
+            xh[1] = x;
+            return y * f.gain;
+        }
+        }
+    }
+    return StoredStep(stage, x, ts, omegaRef);
+}
+
+double FilterNetwork::StoredStep(int stage, double x, double ts, double omegaRef) {
+    const Filter &f = stages[stage];
     const double y = stages[stage].ProcessStored(x, ts);
-    switch (stages[stage].type) {
+    switch (f.type) {
     case fkDifferentiator:
         return y / omegaRef;
     case fkIntegrator:
@@ -46,6 +97,12 @@ double FilterNetwork::ProcessSample(double x, double ts, double omegaRef) {
 void FilterNetwork::ClearStages() {
     for (Filter &stage : stages) {
         stage.ProcessStored(0.0, 1.0);
+        // A stage already at 1 s (or an integrator, which keeps its sum) is not redesigned by
+        // the step above.
+        for (int i = 0; i < 7; ++i) {
+            stage.xHist[i] = 0.0;
+            stage.yHist[i] = 0.0;
+        }
     }
 }
 
@@ -107,6 +164,31 @@ void FilterNetwork::ApplySettings(const StageSetting (&settings)[StageCount]) {
         stages[StageIndex(1, 0)].Configure(fkAllPass, 1.0, 1.0, 0.0, 1.0);
     }
     modified = false;
+}
+
+void FilterNetwork::ReadSettings(const StageTexts (&texts)[StageCount],
+                                 StageSetting (&settings)[StageCount]) {
+    static constexpr int readingOrder[StageCount] = {InputStage, OutputStage, 1,  4, 7, 10, 2,
+                                                     5,          8,           11, 3, 6, 9,  12};
+    for (int stage : readingOrder) {
+        const StageTexts &t = texts[stage];
+        StageSetting &s = settings[stage];
+        s = StageSetting{};
+        if (!t.use) {
+            continue;
+        }
+        s.use = true;
+        s.kind = t.kind;
+        s.amplification = ParseDouble(t.amplification);
+        s.q = ParseDouble(t.q);
+        s.frequency = ParseDouble(t.frequency);
+    }
+}
+
+void FilterNetwork::ApplyTexts(const StageTexts (&texts)[StageCount]) {
+    StageSetting settings[StageCount];
+    ReadSettings(texts, settings);
+    ApplySettings(settings);
 }
 
 } // namespace kaldorium

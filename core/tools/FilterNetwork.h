@@ -2,6 +2,8 @@
 
 #include "signal/Filterclass.h"
 
+#include <string>
+
 namespace kaldorium {
 
 // The settings of one stage as the network window holds them.
@@ -11,6 +13,15 @@ struct StageSetting {
     double frequency = 1000.0;
     double q = 1.0;
     double amplification = 1.0;
+};
+
+// The texts of one stage as the window's controls hold them, before conversion.
+struct StageTexts {
+    bool use = false;
+    int kind = fkAllPass;
+    std::string frequency = "1000";
+    std::string q = "1";
+    std::string amplification = "1";
 };
 
 // Fourteen filter stages: an input stage, four parallel branches of three stages in series, and an
@@ -31,7 +42,8 @@ public:
     // gain at ωref.
     double ProcessSample(double x, double ts, double omegaRef);
 
-    // Steps every stage once with (0, 1 s) so that the next run starts from cleared histories.
+    // Steps every stage once with (0, 1 s) and clears every history, so that the next run starts
+    // from cleared stages whatever period they had.
     void ClearStages();
 
     // Magnitude and phase (radians) of the whole network at ω for period Ts.
@@ -40,11 +52,24 @@ public:
     // Configures the stages from the window's fourteen settings (indexed like the stages).
     void ApplySettings(const StageSetting (&settings)[StageCount]);
 
+    // Converts the texts of every used stage, stage by stage in the order InputFilter,
+    // OutputFilter, FA1 … FA4, FB1 … FB4, FC1 … FC4 and within a stage amplification, Q,
+    // frequency; the first text that is not a number throws ConversionError. Stages not used
+    // keep the defaults of StageSetting.
+    static void ReadSettings(const StageTexts (&texts)[StageCount],
+                             StageSetting (&settings)[StageCount]);
+
+    // ReadSettings, then ApplySettings: a design is applied whole or, on a bad text, not at all
+    // (the stages and `modified` stay as they were).
+    void ApplyTexts(const StageTexts (&texts)[StageCount]);
+
     Filter stages[StageCount];
     bool modified = false;
 
 private:
+    // One stage's step, with the differentiator and integrator normalised to unit gain at ωref.
     double Corrected(int stage, double x, double ts, double omegaRef);
+    double StoredStep(int stage, double x, double ts, double omegaRef);
     void SetInitialState();
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "signal/DataFileValues.h"
 #include "workbench/Runs.h"
 #include "workbench/WorkbenchSettings.h"
 
@@ -10,20 +11,9 @@
 #include <string>
 #include <string_view>
 
-// Signal data text files: the writer of output data files and the reader of input data files.
+// Signal data text files: the writer of output data files (the reader of input data files is
+// signal/DataFileValues.h).
 namespace kaldorium {
-
-// An input data file gives at most this many values; the rest of the file is ignored.
-constexpr int MaxDataFileValues = 1024;
-
-// Reads the numbers of an input data file into out[0], out[1], … and returns how many were read.
-// Every decimal number (optional sign, digits with an optional ".", optional exponent) is a value;
-// several numbers on one line are taken one after another; where no number can be read, the rest
-// of the line is dropped, so header and separator lines are skipped. Reading stops at the end of
-// the input or after min(maxCount, MaxDataFileValues) values. A number too large for a double is
-// no number. An empty name or a file that cannot be opened or read gives 0.
-int ReadDataFileValues(const std::string &path, double *out, int maxCount);
-int ReadDataFileValues(std::istream &in, double *out, int maxCount);
 
 // The filter name an output file's header gives the designed filter, by the designer's design
 // type: 0 "Designed Filter:Band Pass", 1 "Designed Filter:Band Reject", 2 "Designed Filter:High

@@ -10,6 +10,7 @@
 #include "workbench/Dspmain.h"
 
 #include "common/Random.h"
+#include "tools/DigitalFilterDesign.h"
 #include "tools/FilterNetwork.h"
 
 #include <exception>
@@ -21,14 +22,17 @@ int main(int argc, char **argv) {
         // Program-wide models, handed to the windows that use them.
         kaldorium::NoiseGenerator noise;
         kaldorium::FilterNetwork network;
+        // The program's one coefficient set of the designed filter.
+        kaldorium::DigitalFilterDesign design;
 
         // The windows, created in this order; all live until the program ends.
-        TDSPMainForm mainForm(services, noise, network);
+        TDSPMainForm mainForm(services, noise, network, &design);
+        design.SetWorkbench(&mainForm);
         TGraphForm graphForm(services);
         TAnalogueFiltersForm analogueForm(services, graphForm);
-        TDigitalFiltersForm digitalForm(services);
+        TDigitalFiltersForm digitalForm(services, design);
         TFileEditForm fileEditForm(services);
-        TFilterNetworkForm networkForm(services);
+        TFilterNetworkForm networkForm(services, network);
         TWAVMainForm wavForm(services);
         TDFTMainForm dftForm(services);
 

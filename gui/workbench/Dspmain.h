@@ -2,6 +2,7 @@
 
 #include "signal/DesignedFilterSource.h"
 #include "signal/Oscilloscopeclass.h"
+#include "tools/DigitalFilterDesign.h"
 #include "widgets/ImageCanvas.h"
 #include "workbench/DataFiles.h"
 #include "workbench/Runs.h"
@@ -36,7 +37,7 @@ class NoiseGenerator;
 
 // The workbench: oscillator, filter and display settings, the input and filter test runs on the
 // display, and the RMS and range read-outs.
-class TDSPMainForm : public QWidget {
+class TDSPMainForm : public QWidget, public kaldorium::DesignerWorkbench {
     Q_OBJECT
 public:
     TDSPMainForm(UiServices &services, kaldorium::NoiseGenerator &noise,
@@ -53,6 +54,13 @@ public:
         TWAVMainForm *wav = nullptr;
     };
     void SetToolWindows(const ToolWindows &windows);
+
+    // What the digital filter designer reads: the filter kind and four fields' texts.
+    kaldorium::FilterKind CurrentFilterKind() const override;
+    std::string SamplingPeriodText() const override;
+    std::string FilterFrequencyText() const override;
+    std::string QfactorText() const override;
+    std::string AmplificationText() const override;
 
     const kaldorium::WorkbenchSettings &Settings() const { return settings; }
     const kaldorium::SignalStatistics &Statistics() const { return statistics; }

@@ -45,8 +45,14 @@ void TDSPMainForm::StartRun(WorkbenchRun::Kind kind) {
     ResetStatistics();
     other->setEnabled(false);
     ShowRunButtons(false);
-    run = std::make_unique<WorkbenchRun>(kind, RunContext{settings, noise, *designer, network},
-                                         scope, statistics);
+    try {
+        // Creating the filters designs them: a designed set that cannot run ends here.
+        run = std::make_unique<WorkbenchRun>(kind, RunContext{settings, noise, *designer, network},
+                                             scope, statistics);
+    } catch (...) {
+        StopRun();
+        throw;
+    }
     OpenOutput(filterTest);
     runTimer->start();
 }

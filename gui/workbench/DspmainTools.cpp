@@ -25,6 +25,26 @@ using namespace dspmain;
 // ---------------------------------------------------------------------------------------------
 // Tools and files
 
+FilterKind TDSPMainForm::CurrentFilterKind() const {
+    return settings.filterKind;
+}
+
+std::string TDSPMainForm::SamplingPeriodText() const {
+    return oT->text().toStdString();
+}
+
+std::string TDSPMainForm::FilterFrequencyText() const {
+    return sfFrequency->text().toStdString();
+}
+
+std::string TDSPMainForm::QfactorText() const {
+    return sQfactor->text().toStdString();
+}
+
+std::string TDSPMainForm::AmplificationText() const {
+    return sfAmplification->text().toStdString();
+}
+
 void TDSPMainForm::MakeBodePlotClick() {
     if (tools.graph == nullptr) {
         return;
@@ -159,8 +179,7 @@ void TDSPMainForm::OpenOutput(bool withFilter) {
         return;
     }
     const std::string path = OutputFileName->text().toStdString();
-    // The designer's start-up design is a band pass (design type 0).
-    if (!output.OpenTimeDomain(path, settings, withFilter, 0)) {
+    if (!output.OpenTimeDomain(path, settings, withFilter, designer->DesignType())) {
         // The user asked for a file: say so once, and let the run go on without writing.
         services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
                          Text(CouldNotCreateOutputFileText(path)), QMessageBox::Ok);

@@ -4,6 +4,7 @@
 #include "audio/Wavmain.h"
 #include "common/Random.h"
 #include "tools/Analoguefiltersmain.h"
+#include "tools/DigitalFilterDesign.h"
 #include "tools/Digitalfiltersdesign.h"
 #include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
@@ -28,6 +29,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
+#include <complex>
 #include <memory>
 
 // The workbench window driven as a user drives it: clicks, typing, leaving fields.
@@ -75,6 +77,13 @@ private:
         QTest::mouseClick(up ? stepper->UpButton() : stepper->DownButton(), Qt::LeftButton);
     }
     bool visible(const char *name) { return find<QWidget>(name)->isVisible(); }
+    // The workbench with the program's designer linked to it, as the program starts.
+    void useDesign(kaldorium::DigitalFilterDesign &design) {
+        form = std::make_unique<TDSPMainForm>(services, noise, network, &design);
+        design.SetWorkbench(form.get());
+        design.FormActivate();
+        form->show();
+    }
 private slots:
     void init() {
         services = FakeUiServices();
@@ -594,9 +603,10 @@ private slots:
 
     void toolButtonsOpenTheirWindowsModally() {
         TGraphForm graph(services);
-        TDigitalFiltersForm digital(services);
+        kaldorium::DigitalFilterDesign design;
+        TDigitalFiltersForm digital(services, design);
         TAnalogueFiltersForm analogue(services, graph);
-        TFilterNetworkForm networkForm(services);
+        TFilterNetworkForm networkForm(services, network);
         TWAVMainForm wav(services);
         form->SetToolWindows({&graph, &analogue, &digital, nullptr, &networkForm, &wav});
         const struct {
@@ -753,6 +763,69 @@ private slots:
         field->setText(QStringLiteral("1500"));
         QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(form->Settings().filterFrequency, 1500.0);
+    }
+
+    // A filter test through the designed filter and through the network: the output RMS is the
+    // input's 0.70711 times the filter's gain at the oscillator frequency.
+    void filterTestsThroughDesignAndNetworkFollowTheirGain_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("designed") << "DesignedFilter";
+        QTest::newRow("network") << "NetworkFiltering";
+    }
+    void filterTestsThroughDesignAndNetworkFollowTheirGain() {
+        QFETCH(QString, filter);
+        kaldorium::DigitalFilterDesign design;
+        useDesign(design);
+        double gain = 0.0;
+        const double ts = 0.000025, omega = 6.283185307179586 * 2000;
+        if (filter == QLatin1String("DesignedFilter")) {
+            // Fourth-order low pass at 1200 Hz; its gain at 2000 Hz from the set itself.
+            design.sfFrequencyExit("1200");
+            design.sQfactorExit("0.8");
+            design.SelectFilterType(3);
+            design.SelectFilterOrder(1);
+            std::complex<double> n = 0, d = 0;
+            for (int m = 0; m < 7; ++m) {
+                n += design.a[m] * std::polar(1.0, -m * omega * ts);
+                d += design.b[m] * std::polar(1.0, -m * omega * ts);
+            }
+            gain = std::abs(n / d);
+        } else {
+            // A high pass at 1000 Hz in branch 1 plus a gain of 0.5 in branch 3.
+            kaldorium::StageSetting stages[kaldorium::FilterNetwork::StageCount];
+            stages[1] = {true, kaldorium::fkHighPass, 1000, 0.7071, 1.0};
+            stages[8] = {true, kaldorium::fkAllPass, 1, 1, 0.5};
+            network.ApplySettings(stages);
+            kaldorium::Filter highPass;
+            highPass.Configure(kaldorium::fkHighPass, 1000, 0.7071, 1.0, ts);
+            double re = 0, im = 0;
+            highPass.FrequencyResponse(ts, omega, re, im);
+            gain = std::abs(std::complex<double>(re + 0.5, im));
+        }
+        click(filter.toLatin1().constData());
+        click("fTest");
+        // 2510 samples: the RMS window holds 510, a whole number of half periods, past the
+        // transient.
+        stepChunks(5);
+        const double rms = text("RMS_Field_Display2").toDouble();
+        click("fTest");
+        network = kaldorium::FilterNetwork();
+        QVERIFY2(std::fabs(rms - 0.70711 * gain) < 2e-4,
+                 qPrintable(QString::number(rms) + " " + QString::number(gain)));
+    }
+
+    void designedSetWithZeroB0EndsTheRunIdle() {
+        kaldorium::DigitalFilterDesign design;
+        useDesign(design);
+        design.a0KeyUp();
+        design.a0Exit({"1", "0", "0", "0", "0", "0", "0"}, {"0", "1", "0", "0", "0", "0", "0"});
+        click("DesignedFilter");
+        click("fTest");
+        QCOMPARE(services.errors, QStringList{"Floating point division by zero"});
+        QVERIFY(!form->IsRunning());
+        QCOMPARE(find<QPushButton>("fTest")->text(), QStringLiteral("Test"));
+        QVERIFY(find<QPushButton>("oTest")->isEnabled());
+        QVERIFY(visible("DigitalFiltersDesign"));
     }
 };
 

@@ -1,5 +1,7 @@
 #include "tools/FilterNetwork.h"
 
+#include "common/Errors.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -69,3 +71,90 @@ TEST(FilterNetwork, ClearStagesRestartsEveryHistory) {
     network.ClearStages();
     EXPECT_DOUBLE_EQ(network.ProcessSample(1.0, 0.001, 1.0), first);
 }
+
+TEST(FilterNetwork, ClearStagesClearsStagesAlreadyAtOneSecond) {
+    // 0.1 Hz with N = 10: the run's period is the placeholder period itself.
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    settings[FilterNetwork::StageIndex(1, 0)] = {true, fkLowPass, 0.1, 0.7071, 1.0};
+    settings[FilterNetwork::StageIndex(2, 1)] = {true, fkIntegrator, 0.1, 1, 1.0};
+    network.ApplySettings(settings);
+    double first[3];
+    for (double &y : first) {
+        y = network.ProcessSample(1.0, 1.0, 0.6283);
+    }
+    network.ClearStages();
+    for (double y : first) {
+        EXPECT_DOUBLE_EQ(network.ProcessSample(1.0, 1.0, 0.6283), y);
+    }
+}
+
+// Two bad texts: the one read first is reported, and nothing of the design is applied.
+struct BadTextRow {
+    int firstStage;
+    int secondStage;
+    const char *reported;
+};
+
+class NetworkTextsTest : public ::testing::TestWithParam<BadTextRow> {};
+
+TEST_P(NetworkTextsTest, AppliesWholeOrNotAtAll) {
+    const BadTextRow row = GetParam();
+    FilterNetwork network;
+    network.modified = true;
+    StageTexts texts[FilterNetwork::StageCount];
+    texts[FilterNetwork::StageIndex(1, 0)] = {true, fkLowPass, "100", "1", "2"};
+    texts[row.firstStage] = {true, fkBandPass, "1000", "%", "1.1.1"};
+    texts[row.secondStage] = {true, fkBandPass, "-", "1", "1"};
+    try {
+        network.ApplyTexts(texts);
+        FAIL() << "no conversion error";
+    } catch (const ConversionError &e) {
+        EXPECT_EQ(std::string(e.what()),
+                  std::string("'") + row.reported + "' is not a valid floating point value");
+    }
+    EXPECT_TRUE(network.modified);
+    EXPECT_DOUBLE_EQ(network.ProcessSample(3.0, 0.001, 1.0), 3.0); // still the pass-through
+
+    texts[row.firstStage].use = false;
+    texts[row.secondStage].use = false;
+    network.ApplyTexts(texts);
+    EXPECT_FALSE(network.modified);
+    EXPECT_EQ(network.stages[FilterNetwork::StageIndex(1, 0)].type, fkLowPass);
+    EXPECT_EQ(network.stages[FilterNetwork::StageIndex(1, 0)].amplification, 2.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadingOrder, NetworkTextsTest,
+    ::testing::Values(
+        BadTextRow{FilterNetwork::OutputStage, FilterNetwork::StageIndex(2, 0), "1.1.1"},
+        BadTextRow{FilterNetwork::StageIndex(4, 0), FilterNetwork::StageIndex(1, 1), "1.1.1"},
+        BadTextRow{FilterNetwork::StageIndex(1, 2), FilterNetwork::StageIndex(4, 1), "-"},
+        BadTextRow{FilterNetwork::InputStage, FilterNetwork::OutputStage, "1.1.1"}));
+
+// A used stage of each kind steps exactly as the Filter of its settings, through a change of
+// the sampling period as well.
+class NetworkStageKindTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(NetworkStageKindTest, StepsAsItsFilter) {
+    const int kind = GetParam();
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    settings[FilterNetwork::StageIndex(2, 1)] = {true, kind, 1500.0, 0.9, 1.7};
+    network.ApplySettings(settings);
+    Filter reference;
+    reference.Configure(kind, 1500.0, 0.9, 1.7, 1.0);
+    const double omegaRef = 2 * M_PI * 1000.0;
+    for (int n = 0; n < 200; ++n) {
+        const double ts = n < 100 ? 0.000025 : 0.00005;
+        const double x = std::sin(0.3 * n) + (n % 37 == 0 ? 1.0 : 0.0);
+        double expected = reference.ProcessStored(x, ts);
+        expected = kind == fkDifferentiator ? expected / omegaRef
+                   : kind == fkIntegrator   ? expected * omegaRef
+                                            : expected;
+        ASSERT_EQ(network.ProcessSample(x, ts, omegaRef), expected) << n;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, NetworkStageKindTest,
+                         ::testing::Values(0, 1, 2, 3, 4, 5, 6, 7, 8, 12, -1));
