@@ -1,5 +1,6 @@
 #include "app/KaldoriumApplication.h"
 #include "app/UiServices.h"
+#include "audio/QtSoundPlayer.h"
 #include "audio/Wavmain.h"
 #include "spectrum/Dftmain.h"
 #include "tools/Analoguefiltersmain.h"
@@ -10,6 +11,7 @@
 #include "workbench/Dspmain.h"
 
 #include "common/Random.h"
+#include "signal/DesignedFilterSource.h"
 #include "tools/FilterNetwork.h"
 
 #include <exception>
@@ -21,15 +23,18 @@ int main(int argc, char **argv) {
         // Program-wide models, handed to the windows that use them.
         kaldorium::NoiseGenerator noise;
         kaldorium::FilterNetwork network;
+        // Stands in for the digital filter designer's coefficients.
+        kaldorium::DefaultDesignedFilterSource designedFilter;
+        QtSoundPlayer player;
 
         // The windows, created in this order; all live until the program ends.
-        TDSPMainForm mainForm(services, noise, network);
+        TDSPMainForm mainForm(services, noise, network, &designedFilter);
         TGraphForm graphForm(services);
         TAnalogueFiltersForm analogueForm(services);
         TDigitalFiltersForm digitalForm(services);
         TFileEditForm fileEditForm(services);
         TFilterNetworkForm networkForm(services);
-        TWAVMainForm wavForm(services);
+        TWAVMainForm wavForm(services, player, noise, network, designedFilter, &networkForm);
         TDFTMainForm dftForm(services);
 
         mainForm.SetToolWindows(

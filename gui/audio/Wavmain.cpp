@@ -1,14 +1,655 @@
 #include "audio/Wavmain.h"
 
-#include <QCloseEvent>
+#include "app/Guarded.h"
+#include "app/ProgramFolder.h"
+#include "app/UiServices.h"
+#include "audio/SoundPlayer.h"
+#include "common/NumberText.h"
+#include "spectrum/Dftmain.h"
+#include "widgets/Named.h"
+#include "widgets/NumberEdit.h"
+#include "widgets/PlotImage.h"
+#include "widgets/Stepper.h"
 
-TWAVMainForm::TWAVMainForm(UiServices &services_, QWidget *parent)
-    : QWidget(parent, Qt::Window), services(services_) {
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+using namespace kaldorium;
+
+TWAVMainForm::TWAVMainForm(UiServices &services_, SoundPlayer &player_, NoiseGenerator &noise_,
+                           FilterNetwork &network_, DesignedFilterSource &designedFilter_,
+                           TFilterNetworkForm *networkForm_, QWidget *parent)
+    : QWidget(parent, Qt::Window), services(services_), player(player_), noise(noise_),
+      network(network_), designedFilter(designedFilter_), networkForm(networkForm_) {
+    setObjectName(QStringLiteral("WAVMainForm"));
     setWindowTitle(QStringLiteral("(KALDOR) WAV Files Processing"));
-    resize(867, 700);
+    QFont compact = font();
+    compact.setPointSizeF(std::min(compact.pointSizeF(), 8.0));
+    setFont(compact);
+    CreateControls();
+    resize(960, 720);
+    ConnectHandlers();
+    FormCreate();
+}
+
+TWAVMainForm::~TWAVMainForm() {
+    stopFlag = true;
+    viewTimer->stop();
+    Timer1->stop();
+    if (view) {
+        view->Close();
+        view.reset();
+    }
+    ReleaseSpectrumWindows();
+    // Destroying the window takes the focus from its fields, whose validations would then run on
+    // members already gone: the handlers are cut off first.
+    for (QObject *child : findChildren<QObject *>()) {
+        child->disconnect(this);
+    }
+}
+
+long long TWAVMainForm::ViewSamples() const {
+    return view ? view->samples : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+void TWAVMainForm::CreateControls() {
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    auto button = [](QWidget *parent, const char *name, const char *caption) {
+        QPushButton *b = named<QPushButton>(parent, name);
+        b->setText(QString::fromLatin1(caption));
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto numberField = [](QWidget *parent, const char *name, const char *text, bool keyFilter) {
+        NumberEdit *edit = named<NumberEdit>(parent, name);
+        edit->setText(QString::fromLatin1(text));
+        edit->SetKeyFilter(keyFilter);
+        edit->setFixedWidth(58);
+        return edit;
+    };
+    auto readOut = [](QWidget *parent, const char *name) {
+        NumberEdit *edit = named<NumberEdit>(parent, name);
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::NoFocus);
+        edit->setFixedWidth(74);
+        return edit;
+    };
+    auto radio = [](QWidget *parent, const char *name, const char *caption) {
+        QRadioButton *r = named<QRadioButton>(parent, name);
+        r->setText(QString::fromLatin1(caption));
+        return r;
+    };
+    auto check = [](QWidget *parent, const char *name, const char *caption) {
+        QCheckBox *c = named<QCheckBox>(parent, name);
+        c->setText(QString::fromLatin1(caption));
+        return c;
+    };
+    auto caption = [](QWidget *parent, const char *text) {
+        return new QLabel(QString::fromLatin1(text), parent);
+    };
+    auto row = [](std::initializer_list<QWidget *> widgets, bool stretch = true) {
+        auto *l = new QHBoxLayout;
+        l->setSpacing(3);
+        for (QWidget *w : widgets) {
+            l->addWidget(w);
+        }
+        if (stretch) {
+            l->addStretch();
+        }
+        return l;
+    };
+
+    auto *top = new QHBoxLayout;
+    top->setContentsMargins(2, 2, 2, 2);
+    top->setSpacing(3);
+    outer->addLayout(top);
+
+    // File specifications -----------------------------------------------------------------------
+    OscillatorSpecs = named<QGroupBox>(this, "OscillatorSpecs");
+    OscillatorSpecs->setTitle(QStringLiteral("WAV File Specifications"));
+    top->addWidget(OscillatorSpecs, 1);
+    QWidget *g = OscillatorSpecs;
+    auto *fileLayout = new QVBoxLayout(g);
+    fileLayout->setContentsMargins(4, 2, 4, 2);
+    fileLayout->setSpacing(2);
+    InputFile = named<QLineEdit>(g, "InputFile");
+    InputFile->setReadOnly(true);
+    GetInputFile = button(g, "GetInputFile", "File");
+    PlayInput = button(g, "PlayInput", "Play");
+    iView = button(g, "iView", "View");
+    DFT_Input = button(g, "DFT_Input", "DFT");
+    FFT_Input = button(g, "FFT_Input", "FFT");
+    for (QPushButton *b : {GetInputFile, PlayInput, iView, DFT_Input, FFT_Input}) {
+        b->setFixedWidth(44);
+    }
+    auto *inputRow = row({InputFile, GetInputFile, PlayInput, iView, DFT_Input, FFT_Input}, false);
+    inputRow->setStretch(0, 1);
+    fileLayout->addLayout(inputRow);
+
+    auto *specs = new QGridLayout;
+    specs->setHorizontalSpacing(4);
+    specs->setVerticalSpacing(2);
+    sFormat = readOut(g, "sFormat");
+    sChannels = readOut(g, "sChannels");
+    sSampleRate = readOut(g, "sSampleRate");
+    sBytesPerSec = readOut(g, "sBytesPerSec");
+    sBytesPerSample = readOut(g, "sBytesPerSample");
+    sBitsPerChannel = readOut(g, "sBitsPerChannel");
+    sBytes = readOut(g, "sBytes");
+    sSamples = readOut(g, "sSamples");
+    sSeconds = readOut(g, "sSeconds");
+    sTs = readOut(g, "sTs");
+    sTs->setText(QStringLiteral("0.5"));
+    const std::pair<const char *, NumberEdit *> fields[] = {{"Format", sFormat},
+                                                            {"Channels", sChannels},
+                                                            {"Samples/Sec", sSampleRate},
+                                                            {"Bytes/Sec", sBytesPerSec},
+                                                            {"Bytes/Sample", sBytesPerSample},
+                                                            {"Bits/Channel", sBitsPerChannel},
+                                                            {"Bytes", sBytes},
+                                                            {"Samples", sSamples},
+                                                            {"Seconds", sSeconds},
+                                                            {"Ts (secs)", sTs}};
+    int index = 0;
+    for (const auto &[label, field] : fields) {
+        const int r = index % 5;
+        const int c = (index / 5) * 2;
+        specs->addWidget(caption(g, label), r, c);
+        specs->addWidget(field, r, c + 1);
+        ++index;
+    }
+    Compressed = check(g, "Compressed", "Compressed");
+    Compressed->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Compressed->setFocusPolicy(Qt::NoFocus);
+    specs->addWidget(Compressed, 0, 4);
+    bView = button(g, "bView", "View Input && Output");
+    specs->addWidget(bView, 1, 4);
+    CopyInputFile = button(g, "CopyInputFile", "Copy WAV File");
+    CopyData = button(g, "CopyData", "Copy Samples");
+    specs->addWidget(CopyInputFile, 2, 4);
+    specs->addWidget(CopyData, 3, 4);
+    sSpeedFactor = numberField(g, "sSpeedFactor", "2", true);
+    sSpeedFactor->setFixedWidth(40);
+    SpeedUp = button(g, "SpeedUp", "Speed Up");
+    SlowDown = button(g, "SlowDown", "Slow Down");
+    specs->addLayout(row({caption(g, "Factor"), sSpeedFactor, SpeedUp, SlowDown}, false), 4, 4);
+    specs->setColumnStretch(5, 1);
+    fileLayout->addLayout(specs);
+
+    DFT_Window = named<QGroupBox>(g, "DFT_Window");
+    DFT_Window->setTitle(QStringLiteral("FT_Window"));
+    DFT_WindowItems = new QButtonGroup(DFT_Window);
+    auto *windowLayout = new QHBoxLayout(DFT_Window);
+    windowLayout->setContentsMargins(4, 0, 4, 0);
+    const char *windows[] = {"Hamming",  "Von Hann", "Blackman",
+                             "B_Harris", "Bartlett", "No Window"};
+    for (int i = 0; i < 6; ++i) {
+        auto *item = new QRadioButton(QString::fromLatin1(windows[i]), DFT_Window);
+        DFT_WindowItems->addButton(item, i);
+        windowLayout->addWidget(item);
+    }
+    DFT_WindowItems->button(5)->setChecked(true);
+    fileLayout->addWidget(DFT_Window);
+    fileLayout->addStretch();
+
+    // Filter specifications ---------------------------------------------------------------------
+    Filter_Specs = named<QGroupBox>(this, "Filter_Specs");
+    Filter_Specs->setTitle(QStringLiteral("Filter Specifications"));
+    top->addWidget(Filter_Specs, 1);
+    g = Filter_Specs;
+    auto *filterLayout = new QHBoxLayout(g);
+    filterLayout->setContentsMargins(4, 2, 4, 2);
+    auto *kinds = new QVBoxLayout;
+    kinds->setSpacing(1);
+    auto *kindGroup = new QButtonGroup(this);
+    BandPass = radio(g, "BandPass", "BandPass 2nd Order");
+    BandReject = radio(g, "BandReject", "BandReject 2nd Order");
+    HighPass = radio(g, "HighPass", "HighPass 2nd Order");
+    LowPass = radio(g, "LowPass", "LowPass 2nd Order");
+    HighPass2 = radio(g, "HighPass2", "HighPass 4th Order");
+    LowPass2 = radio(g, "LowPass2", "LowPass 4th Order");
+    Diffrentiate = radio(g, "Diffrentiate", "Differentiator");
+    Integrate = radio(g, "Integrate", "Integrator");
+    NetworkFiltering = radio(g, "NetworkFiltering", "Filter Network");
+    DesignNetwork = named<QPushButton>(g, "DesignNetwork");
+    DesignNetwork->setFixedSize(18, 16);
+    DesignNetwork->setAutoDefault(false);
+    for (QRadioButton *r : {BandPass, BandReject, HighPass, LowPass, HighPass2, LowPass2,
+                            Diffrentiate, Integrate, NetworkFiltering}) {
+        kindGroup->addButton(r);
+        if (r == NetworkFiltering) {
+            kinds->addLayout(row({r, DesignNetwork}));
+        } else {
+            kinds->addWidget(r);
+        }
+    }
+    BandPass->setChecked(true);
+    kinds->addStretch();
+    filterLayout->addLayout(kinds);
+
+    auto *filterGrid = new QGridLayout;
+    filterGrid->setVerticalSpacing(2);
+    filterGrid->setHorizontalSpacing(3);
+    Label3 = named<QLabel>(g, "Label3");
+    Label3->setText(QStringLiteral("Frequency (Hz)"));
+    Label2 = named<QLabel>(g, "Label2");
+    Label2->setText(QStringLiteral("Qfactor"));
+    Label1 = named<QLabel>(g, "Label1");
+    Label1->setText(QStringLiteral("Amplification"));
+    sfFrequency = numberField(g, "sfFrequency", "1000", true);
+    fFrequencyI = named<Stepper>(g, "fFrequencyI");
+    sQfactor = numberField(g, "sQfactor", "1", true);
+    QfactorI = named<Stepper>(g, "QfactorI");
+    sfAmplification = numberField(g, "sfAmplification", "1", true);
+    fAmplificationI = named<Stepper>(g, "fAmplificationI");
+    filterGrid->addWidget(Label3, 0, 0);
+    filterGrid->addLayout(row({sfFrequency, fFrequencyI}), 0, 1);
+    filterGrid->addWidget(Label2, 1, 0);
+    filterGrid->addLayout(row({sQfactor, QfactorI}), 1, 1);
+    filterGrid->addWidget(Label1, 2, 0);
+    filterGrid->addLayout(row({sfAmplification, fAmplificationI}), 2, 1);
+    fTest = button(g, "fTest", "Test");
+    fDFT = button(g, "fDFT", "DFT");
+    fFFT = button(g, "fFFT", "FFT");
+    for (QPushButton *b : {fTest, fDFT, fFFT}) {
+        b->setFixedWidth(48);
+    }
+    filterGrid->addWidget(fTest, 0, 2);
+    filterGrid->addWidget(fDFT, 1, 2);
+    filterGrid->addWidget(fFFT, 2, 2);
+
+    Rectify = check(g, "Rectify", "Rectify Input Signal");
+    RectifyGroup = named<QGroupBox>(g, "RectifyGroup");
+    auto *rectLayout = new QHBoxLayout(RectifyGroup);
+    rectLayout->setContentsMargins(4, 0, 4, 0);
+    HalfRectify = radio(RectifyGroup, "HalfRectify", "Half");
+    FullRectify = radio(RectifyGroup, "FullRectify", "Full");
+    HalfRectify->setChecked(true);
+    rectLayout->addWidget(HalfRectify);
+    rectLayout->addWidget(FullRectify);
+    filterGrid->addWidget(Rectify, 3, 0);
+    filterGrid->addWidget(RectifyGroup, 3, 1, 1, 2);
+    AddNoise = check(g, "AddNoise", "Add Noise");
+    NoiseGroup = named<QGroupBox>(g, "NoiseGroup");
+    auto *noiseLayout = new QHBoxLayout(NoiseGroup);
+    noiseLayout->setContentsMargins(4, 0, 4, 0);
+    NormalNoise = radio(NoiseGroup, "NormalNoise", "Normal");
+    GaussianNoise = radio(NoiseGroup, "GaussianNoise", "Gaussian");
+    NormalNoise->setChecked(true);
+    noiseLayout->addWidget(NormalNoise);
+    noiseLayout->addWidget(GaussianNoise);
+    sSN_Label = named<QLabel>(g, "sSN_Label");
+    sSN_Label->setText(QStringLiteral("S/N"));
+    sSN_Ratio = numberField(g, "sSN_Ratio", "100", true);
+    sSN_Ratio->setFixedWidth(44);
+    filterGrid->addWidget(AddNoise, 4, 0);
+    filterGrid->addLayout(row({NoiseGroup, sSN_Label, sSN_Ratio}), 4, 1, 1, 2);
+
+    OutputFile = named<QLineEdit>(g, "OutputFile");
+    OutputFile->setReadOnly(true);
+    GetOutputFile = button(g, "GetOutputFile", "File");
+    PlayOutput = button(g, "PlayOutput", "Play");
+    oView = button(g, "oView", "View");
+    DFT_Output = button(g, "DFT_Output", "DFT");
+    FFT_Output = button(g, "FFT_Output", "FFT");
+    for (QPushButton *b : {GetOutputFile, PlayOutput, oView, DFT_Output, FFT_Output}) {
+        b->setFixedWidth(44);
+    }
+    auto *outputRow =
+        row({OutputFile, GetOutputFile, PlayOutput, oView, DFT_Output, FFT_Output}, false);
+    outputRow->setStretch(0, 1);
+    filterGrid->addLayout(outputRow, 5, 0, 1, 3);
+
+    ModifyFile = button(g, "ModifyFile", "Filter Input File");
+    FFT_Filtering = button(g, "FFT_Filtering", "FFT Filter Input File");
+    filterGrid->addLayout(row({ModifyFile, FFT_Filtering}), 6, 0, 1, 3);
+    FrequencyShifter = button(g, "FrequencyShifter", "Frequency Shift");
+    FrequencyShift = numberField(g, "FrequencyShift", "4", true);
+    FrequencyShift->setFixedWidth(30);
+    FrequencyRotater = button(g, "FrequencyRotater", "Frequency Rotate");
+    filterGrid->addLayout(row({FrequencyShifter, FrequencyShift, FrequencyRotater}), 7, 0, 1, 3);
+    Robot = button(g, "Robot", "Robot");
+    Retard = button(g, "Retard", "Retard");
+    FrequencyShift2 = numberField(g, "FrequencyShift2", "3", true);
+    FrequencyShift2->setFixedWidth(30);
+    filterGrid->addLayout(row({Robot, Retard, caption(g, "Factor"), FrequencyShift2}), 8, 0, 1, 3);
+    filterGrid->setRowStretch(9, 1);
+    filterLayout->addLayout(filterGrid, 1);
+
+    // Traces -------------------------------------------------------------------------------------
+    Panel4 = named<QWidget>(this, "Panel4");
+    auto *traces = new QHBoxLayout(Panel4);
+    traces->setContentsMargins(6, 2, 6, 2);
+    g = Panel4;
+    sSignal1Scale = numberField(g, "sSignal1Scale", "1", false);
+    Signal1ScaleM = named<Stepper>(g, "Signal1ScaleM");
+    Signal1ScaleI = named<Stepper>(g, "Signal1ScaleI");
+    sSignal1Shift = numberField(g, "sSignal1Shift", "0", false);
+    Signal1ShiftI = named<Stepper>(g, "Signal1ShiftI");
+    CoupleScale = check(g, "CoupleScale", "Couple The Scales");
+    sSignal2Scale = numberField(g, "sSignal2Scale", "1", false);
+    Signal2ScaleM = named<Stepper>(g, "Signal2ScaleM");
+    Signal2ScaleI = named<Stepper>(g, "Signal2ScaleI");
+    sSignal2Shift = numberField(g, "sSignal2Shift", "0", false);
+    Signal2ShiftI = named<Stepper>(g, "Signal2ShiftI");
+    auto *redScale = caption(g, "Red Signal: Scale");
+    auto *redShift = caption(g, "Shift");
+    redScale->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    redShift->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             caption(g, "Black Signal: Scale"), sSignal1Scale, Signal1ScaleM, Signal1ScaleI,
+             caption(g, "Shift"), sSignal1Shift, Signal1ShiftI}) {
+        traces->addWidget(w);
+    }
+    traces->addStretch();
+    traces->addWidget(CoupleScale);
+    traces->addStretch();
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{redScale, sSignal2Scale, Signal2ScaleM, Signal2ScaleI,
+                                          redShift, sSignal2Shift, Signal2ShiftI}) {
+        traces->addWidget(w);
+    }
+    outer->addWidget(Panel4);
+
+    // Display ------------------------------------------------------------------------------------
+    Image2 = new PlotImage(canvas, this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    Image2->setMinimumHeight(200);
+    outer->addWidget(Image2, 1);
+    MessageLabel = named<QLabel>(Image2, "MessageLabel");
+    MessageLabel->setText(QStringLiteral("Please Wait Calculating The Graph"));
+    MessageLabel->setStyleSheet(QStringLiteral("background: white; font-weight: bold;"));
+    MessageLabel->move(300, 150);
+    MessageLabel->adjustSize();
+
+    // Time axis ----------------------------------------------------------------------------------
+    Panel2 = named<QWidget>(this, "Panel2");
+    auto *timeAxis = new QHBoxLayout(Panel2);
+    timeAxis->setContentsMargins(6, 2, 6, 2);
+    g = Panel2;
+    sTimeScale = numberField(g, "sTimeScale", "1500", false);
+    TimeScaleI = named<Stepper>(g, "TimeScaleI");
+    TimeScaleM = named<Stepper>(g, "TimeScaleM");
+    TimeScaleLabel = named<QLabel>(g, "TimeScaleLabel");
+    TimeScaleLabel->setText(QStringLiteral("Time (milliseconds)"));
+    QFont bold = TimeScaleLabel->font();
+    bold.setBold(true);
+    TimeScaleLabel->setFont(bold);
+    ClickX = readOut(g, "ClickX");
+    ClickY = readOut(g, "ClickY");
+    ClickX->setFixedWidth(120);
+    ClickY->setFixedWidth(120);
+    for (QWidget *w : std::initializer_list<QWidget *>{caption(g, "Scale (millisecs)"), sTimeScale,
+                                                       TimeScaleM, TimeScaleI}) {
+        timeAxis->addWidget(w);
+    }
+    timeAxis->addStretch();
+    timeAxis->addWidget(TimeScaleLabel);
+    timeAxis->addStretch();
+    timeAxis->addWidget(caption(g, "Coordinates"));
+    timeAxis->addWidget(ClickX);
+    timeAxis->addWidget(ClickY);
+    outer->addWidget(Panel2);
+
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{DesignNetwork, RectifyGroup, NoiseGroup, sSN_Ratio,
+                                          sSN_Label, MessageLabel, TimeScaleLabel}) {
+        w->setVisible(false);
+    }
+
+    Timer1 = named<QTimer>(this, "Timer1");
+    Timer1->setInterval(500);
+    viewTimer = named<QTimer>(this, "viewTimer");
+    viewTimer->setInterval(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wiring
+
+void TWAVMainForm::ConnectHandlers() {
+    auto onClick = [this](QAbstractButton *b, void (TWAVMainForm::*handler)()) {
+        connect(b, &QAbstractButton::clicked, this, guarded(this, services, handler));
+    };
+    onClick(GetInputFile, &TWAVMainForm::GetInputFileClick);
+    onClick(GetOutputFile, &TWAVMainForm::GetOutputFileClick);
+    onClick(PlayInput, &TWAVMainForm::PlayInputClick);
+    onClick(PlayOutput, &TWAVMainForm::PlayOutputClick);
+    onClick(SpeedUp, &TWAVMainForm::SpeedUpClick);
+    onClick(SlowDown, &TWAVMainForm::SlowDownClick);
+    onClick(ModifyFile, &TWAVMainForm::ModifyFileClick);
+    onClick(FFT_Filtering, &TWAVMainForm::FFT_FilteringClick);
+    onClick(FrequencyShifter, &TWAVMainForm::FrequencyShifterClick);
+    onClick(FrequencyRotater, &TWAVMainForm::FrequencyRotaterClick);
+    onClick(Robot, &TWAVMainForm::RobotClick);
+    onClick(Retard, &TWAVMainForm::RetardClick);
+    onClick(DFT_Input, &TWAVMainForm::DFT_InputClick);
+    onClick(FFT_Input, &TWAVMainForm::FFT_InputClick);
+    onClick(DFT_Output, &TWAVMainForm::DFT_OutputClick);
+    onClick(FFT_Output, &TWAVMainForm::FFT_OutputClick);
+    onClick(fDFT, &TWAVMainForm::fDFTClick);
+    onClick(fFFT, &TWAVMainForm::fFFTClick);
+    onClick(CopyInputFile, &TWAVMainForm::CopyInputFileClick);
+    onClick(CopyData, &TWAVMainForm::CopyDataClick);
+    onClick(CoupleScale, &TWAVMainForm::CoupleScaleClick);
+    onClick(Rectify, &TWAVMainForm::RectifyClick);
+    onClick(AddNoise, &TWAVMainForm::AddNoiseClick);
+    onClick(DesignNetwork, &TWAVMainForm::DesignNetworkClick);
+    onClick(NetworkFiltering, &TWAVMainForm::NetworkFilteringClick);
+    for (QRadioButton *r : {NormalNoise, GaussianNoise, HalfRectify, FullRectify}) {
+        onClick(r, &TWAVMainForm::ReadOptionBoxes);
+    }
+    for (QRadioButton *r : {BandPass, BandReject, HighPass, LowPass, HighPass2, LowPass2}) {
+        connect(r, &QRadioButton::clicked, this,
+                guarded(this, services, [this, r] { BandPassClick(r); }));
+    }
+    for (QRadioButton *r : {Diffrentiate, Integrate}) {
+        connect(r, &QRadioButton::clicked, this,
+                guarded(this, services, [this, r] { DiffrentiateClick(r); }));
+    }
+    const std::pair<QPushButton *, WavView::Kind> views[] = {{iView, WavView::Kind::Input},
+                                                             {oView, WavView::Kind::Output},
+                                                             {bView, WavView::Kind::Joint},
+                                                             {fTest, WavView::Kind::Test}};
+    for (const auto &[b, kind] : views) {
+        connect(b, &QPushButton::clicked, this,
+                guarded(this, services, [this, b = b, kind = kind] { ViewClick(b, kind); }));
+    }
+
+    auto onAccepted = [this](NumberEdit *edit, auto handler) {
+        connect(edit, &NumberEdit::accepted, this, guarded(this, services, handler));
+    };
+    onAccepted(sfFrequency, [this] { sfFrequencyExit(); });
+    onAccepted(sQfactor, [this] { sQfactorExit(); });
+    onAccepted(sfAmplification, [this] { sfAmplificationExit(); });
+    onAccepted(sSN_Ratio, [this] { sSN_RatioExit(); });
+    onAccepted(sSpeedFactor, [this] { sSpeedFactorExit(); });
+    onAccepted(sSignal1Scale, [this] { sSignalScaleExit(1); });
+    onAccepted(sSignal2Scale, [this] { sSignalScaleExit(2); });
+    onAccepted(sTimeScale, [this] { sTimeScaleExit(); });
+    onAccepted(sSignal1Shift, [this] { sSignalShiftExit(1); });
+    onAccepted(sSignal2Shift, [this] { sSignalShiftExit(2); });
+
+    auto onStep = [this](Stepper *s, auto handler) {
+        connect(s, &Stepper::clicked, this, guarded(this, services, handler));
+    };
+    onStep(fFrequencyI, [this](bool up) { fFrequencyIClick(up); });
+    onStep(QfactorI, [this](bool up) { QfactorIClick(up); });
+    onStep(fAmplificationI, [this](bool up) { fAmplificationIClick(up); });
+    onStep(TimeScaleI, [this](bool up) { TimeScaleIClick(up); });
+    onStep(TimeScaleM, [this](bool up) { TimeScaleMClick(up); });
+    onStep(Signal1ScaleI, [this](bool up) { SignalScaleIClick(1, up); });
+    onStep(Signal2ScaleI, [this](bool up) { SignalScaleIClick(2, up); });
+    onStep(Signal1ScaleM, [this](bool up) { SignalScaleMClick(1, up); });
+    onStep(Signal2ScaleM, [this](bool up) { SignalScaleMClick(2, up); });
+    onStep(Signal1ShiftI, [this](bool up) { SignalShiftIClick(1, up); });
+    onStep(Signal2ShiftI, [this](bool up) { SignalShiftIClick(2, up); });
+
+    // The file names: the caret goes to the end; the fields hand the focus to their buttons.
+    for (auto [edit, next] : {std::pair{InputFile, GetInputFile}, {OutputFile, GetOutputFile}}) {
+        connect(edit, &QLineEdit::textChanged, this,
+                [edit = edit] { edit->setCursorPosition(edit->text().size()); });
+        connect(edit, &QLineEdit::returnPressed, this, [next = next] { next->setFocus(); });
+    }
+    connect(InputFile, &QLineEdit::textChanged, this,
+            [this] { settings.inputFileName = InputFile->text().toStdString(); });
+    connect(OutputFile, &QLineEdit::textChanged, this,
+            [this] { settings.outputFileName = OutputFile->text().toStdString(); });
+
+    connect(Timer1, &QTimer::timeout, this, guarded(this, services, &TWAVMainForm::Timer1Timer));
+    connect(viewTimer, &QTimer::timeout, this, guarded(this, services, &TWAVMainForm::ViewChunk));
+    connect(Image2, &PlotImage::mouseMoved, this,
+            guarded(this, services, [this](int x, int y) { Image2MouseMove(x, y); }));
+    connect(Image2, &PlotImage::resized, this, [this] { RebindDisplay(); });
+}
+
+void TWAVMainForm::FormCreate() {
+    programFolder = ProgramFolder();
+    settings.filterFrequency = ParseDouble(sfFrequency->text().toStdString());
+    settings.qFactor = ParseDouble(sQfactor->text().toStdString());
+    settings.amplification = ParseDouble(sfAmplification->text().toStdString());
+    settings.samplingPeriod = ParseDouble(sTs->text().toStdString());
+    settings.snRatio = 100.0;
+    settings.speedFactor = ParseDouble(sSpeedFactor->text().toStdString());
+    settings.timeScale = ParseDouble(sTimeScale->text().toStdString());
+    settings.signal1Scale = ParseDouble(sSignal1Scale->text().toStdString());
+    settings.signal2Scale = ParseDouble(sSignal2Scale->text().toStdString());
+    settings.signal1Shift = ParseDouble(sSignal1Shift->text().toStdString());
+    settings.signal2Shift = ParseDouble(sSignal2Shift->text().toStdString());
+    settings.filterKind = fkBandPass;
+    ReadOptionBoxes();
+    scope.Bind(&canvas, 0.0, 5.0, -1.0, 1.0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window life
+
+void TWAVMainForm::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (!centred) {
+        centred = true;
+        if (QScreen *s = screen()) {
+            move(s->availableGeometry().center() - rect().center());
+        }
+    }
+}
+
+bool TWAVMainForm::event(QEvent *e) {
+    if (e->type() == QEvent::WindowDeactivate) {
+        deactivatedByOwnDialog = ownDialogs > 0;
+    } else if (e->type() == QEvent::WindowActivate) {
+        if (deactivatedByOwnDialog) {
+            deactivatedByOwnDialog = false;
+        } else {
+            guarded(this, services, &TWAVMainForm::FormActivate)();
+        }
+    }
+    return QWidget::event(e);
+}
+
+void TWAVMainForm::FormActivate() {
+    if (view && (viewButton == iView || viewButton == fTest)) {
+        StopView();
+    }
 }
 
 void TWAVMainForm::closeEvent(QCloseEvent *event) {
+    stopFlag = true;
+    if (view) {
+        StopView();
+    }
+    inputFile.CloseFile();
+    if (blockActionRunning) {
+        // The action still uses its spectrum windows: they go when it has ended.
+        closePending = true;
+    } else {
+        ReleaseSpectrumWindows();
+    }
     QWidget::closeEvent(event);
     emit closed();
+}
+
+void TWAVMainForm::ReleaseSpectrumWindows() {
+    for (TDFTMainForm *w : spectrumWindows) {
+        delete w;
+    }
+    spectrumWindows.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Busy and idle
+
+TWAVMainForm::BlockAction::BlockAction(TWAVMainForm &form_) : form(form_) {
+    if (form.IsBusy()) {
+        return;
+    }
+    entered = true;
+    form.blockActionRunning = true;
+    form.stopFlag = false;
+    form.UpdateControls();
+}
+
+TWAVMainForm::BlockAction::~BlockAction() {
+    if (!entered) {
+        return;
+    }
+    form.blockActionRunning = false;
+    form.UpdateControls();
+    if (form.closePending) {
+        form.closePending = false;
+        form.ReleaseSpectrumWindows();
+    }
+}
+
+bool TWAVMainForm::BlockAction::ProcessMessages() {
+    QCoreApplication::processEvents();
+    return !form.stopFlag;
+}
+
+void TWAVMainForm::UpdateControls() {
+    const bool viewing = view != nullptr;
+    const bool derivative = Diffrentiate->isChecked() || Integrate->isChecked();
+    const bool playIn = playing == Playing::Input;
+    const bool playOut = playing == Playing::Output;
+    const bool playAny = playing != Playing::None;
+
+    for (QPushButton *b : {iView, oView, bView, fTest}) {
+        b->setEnabled(!blockActionRunning && (!viewing || b == viewButton));
+    }
+    // Loops and block actions hide every other action; playback hides the effects and copies.
+    const bool actionsHidden = viewing || blockActionRunning;
+    for (QPushButton *b : {DFT_Input, DFT_Output, FFT_Input, FFT_Output, fDFT, fFFT}) {
+        b->setVisible(!actionsHidden);
+    }
+    for (QPushButton *b : {ModifyFile, FrequencyShifter, FrequencyRotater, Robot, Retard,
+                           CopyInputFile, CopyData, SpeedUp, SlowDown}) {
+        b->setVisible(!actionsHidden && !playAny);
+    }
+    FFT_Filtering->setVisible(!actionsHidden && !playAny && !derivative);
+    // Playback hides what could disturb the sound; a block action hides the files too.
+    GetInputFile->setVisible(!blockActionRunning && !playAny);
+    GetOutputFile->setVisible(!blockActionRunning && !playAny);
+    PlayInput->setVisible(!blockActionRunning && !playOut);
+    PlayOutput->setVisible(!blockActionRunning && !playIn);
+    PlayInput->setText(playIn ? QStringLiteral("Stop") : QStringLiteral("Play"));
+    PlayOutput->setText(playOut ? QStringLiteral("Stop") : QStringLiteral("Play"));
+    DesignNetwork->setVisible(NetworkFiltering->isChecked() && !blockActionRunning);
 }

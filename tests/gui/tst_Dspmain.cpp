@@ -1,3 +1,4 @@
+#include "FakeSoundPlayer.h"
 #include "FakeUiServices.h"
 #include "GuiTestSupport.h"
 
@@ -597,7 +598,9 @@ private slots:
         TDigitalFiltersForm digital(services);
         TAnalogueFiltersForm analogue(services);
         TFilterNetworkForm networkForm(services);
-        TWAVMainForm wav(services);
+        FakeSoundPlayer player;
+        kaldorium::DefaultDesignedFilterSource designedFilter;
+        TWAVMainForm wav(services, player, noise, network, designedFilter, &networkForm);
         form->SetToolWindows({&graph, &analogue, &digital, nullptr, &networkForm, &wav});
         const struct {
             const char *button;
