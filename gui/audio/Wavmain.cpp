@@ -89,7 +89,7 @@ void TWAVMainForm::CreateControls() {
         NumberEdit *edit = named<NumberEdit>(parent, name);
         edit->setReadOnly(true);
         edit->setFocusPolicy(Qt::NoFocus);
-        edit->setFixedWidth(74);
+        edit->setFixedWidth(64);
         return edit;
     };
     auto radio = [](QWidget *parent, const char *name, const char *caption) {
@@ -125,7 +125,7 @@ void TWAVMainForm::CreateControls() {
     // File specifications -----------------------------------------------------------------------
     OscillatorSpecs = named<QGroupBox>(this, "OscillatorSpecs");
     OscillatorSpecs->setTitle(QStringLiteral("WAV File Specifications"));
-    top->addWidget(OscillatorSpecs, 1);
+    top->addWidget(OscillatorSpecs);
     QWidget *g = OscillatorSpecs;
     auto *fileLayout = new QVBoxLayout(g);
     fileLayout->setContentsMargins(4, 2, 4, 2);
@@ -158,6 +158,7 @@ void TWAVMainForm::CreateControls() {
     sSeconds = readOut(g, "sSeconds");
     sTs = readOut(g, "sTs");
     sTs->setText(QStringLiteral("0.5"));
+    sTs->setFixedWidth(80);
     const std::pair<const char *, NumberEdit *> fields[] = {{"Format", sFormat},
                                                             {"Channels", sChannels},
                                                             {"Samples/Sec", sSampleRate},
@@ -190,33 +191,42 @@ void TWAVMainForm::CreateControls() {
     sSpeedFactor->setFixedWidth(40);
     SpeedUp = button(g, "SpeedUp", "Speed Up");
     SlowDown = button(g, "SlowDown", "Slow Down");
-    specs->addLayout(row({caption(g, "Factor"), sSpeedFactor, SpeedUp, SlowDown}, false), 4, 4);
     specs->setColumnStretch(5, 1);
     fileLayout->addLayout(specs);
 
     DFT_Window = named<QGroupBox>(g, "DFT_Window");
     DFT_Window->setTitle(QStringLiteral("FT_Window"));
     DFT_WindowItems = new QButtonGroup(DFT_Window);
-    auto *windowLayout = new QHBoxLayout(DFT_Window);
+    auto *windowLayout = new QGridLayout(DFT_Window);
     windowLayout->setContentsMargins(4, 0, 4, 0);
+    windowLayout->setVerticalSpacing(0);
     const char *windows[] = {"Hamming",  "Von Hann", "Blackman",
                              "B_Harris", "Bartlett", "No Window"};
     for (int i = 0; i < 6; ++i) {
         auto *item = new QRadioButton(QString::fromLatin1(windows[i]), DFT_Window);
         DFT_WindowItems->addButton(item, i);
-        windowLayout->addWidget(item);
+        windowLayout->addWidget(item, i / 3, i % 3);
     }
     DFT_WindowItems->button(5)->setChecked(true);
-    fileLayout->addWidget(DFT_Window);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(DFT_Window);
+    auto *speed = new QVBoxLayout;
+    speed->addLayout(row({caption(g, "Factor"), sSpeedFactor}));
+    speed->addLayout(row({SpeedUp, SlowDown}));
+    bottom->addLayout(speed);
+    fileLayout->addLayout(bottom);
     fileLayout->addStretch();
 
     // Filter specifications ---------------------------------------------------------------------
     Filter_Specs = named<QGroupBox>(this, "Filter_Specs");
     Filter_Specs->setTitle(QStringLiteral("Filter Specifications"));
-    top->addWidget(Filter_Specs, 1);
+    top->addWidget(Filter_Specs);
     g = Filter_Specs;
-    auto *filterLayout = new QHBoxLayout(g);
-    filterLayout->setContentsMargins(4, 2, 4, 2);
+    auto *filterOuter = new QVBoxLayout(g);
+    filterOuter->setContentsMargins(4, 2, 4, 2);
+    filterOuter->setSpacing(2);
+    auto *filterLayout = new QHBoxLayout;
+    filterOuter->addLayout(filterLayout);
     auto *kinds = new QVBoxLayout;
     kinds->setSpacing(1);
     auto *kindGroup = new QButtonGroup(this);
@@ -301,7 +311,8 @@ void TWAVMainForm::CreateControls() {
     sSN_Ratio = numberField(g, "sSN_Ratio", "100", true);
     sSN_Ratio->setFixedWidth(44);
     filterGrid->addWidget(AddNoise, 4, 0);
-    filterGrid->addLayout(row({NoiseGroup, sSN_Label, sSN_Ratio}), 4, 1, 1, 2);
+    filterGrid->addWidget(NoiseGroup, 4, 1, 1, 2);
+    filterGrid->addLayout(row({sSN_Label, sSN_Ratio}), 5, 1, 1, 2);
 
     OutputFile = named<QLineEdit>(g, "OutputFile");
     OutputFile->setReadOnly(true);
@@ -316,22 +327,23 @@ void TWAVMainForm::CreateControls() {
     auto *outputRow =
         row({OutputFile, GetOutputFile, PlayOutput, oView, DFT_Output, FFT_Output}, false);
     outputRow->setStretch(0, 1);
-    filterGrid->addLayout(outputRow, 5, 0, 1, 3);
+    filterOuter->addLayout(outputRow);
 
     ModifyFile = button(g, "ModifyFile", "Filter Input File");
     FFT_Filtering = button(g, "FFT_Filtering", "FFT Filter Input File");
-    filterGrid->addLayout(row({ModifyFile, FFT_Filtering}), 6, 0, 1, 3);
+    filterOuter->addLayout(row({ModifyFile, FFT_Filtering}));
     FrequencyShifter = button(g, "FrequencyShifter", "Frequency Shift");
     FrequencyShift = numberField(g, "FrequencyShift", "4", true);
     FrequencyShift->setFixedWidth(30);
     FrequencyRotater = button(g, "FrequencyRotater", "Frequency Rotate");
-    filterGrid->addLayout(row({FrequencyShifter, FrequencyShift, FrequencyRotater}), 7, 0, 1, 3);
+    filterOuter->addLayout(row({FrequencyShifter, FrequencyShift, FrequencyRotater}));
     Robot = button(g, "Robot", "Robot");
     Retard = button(g, "Retard", "Retard");
     FrequencyShift2 = numberField(g, "FrequencyShift2", "3", true);
     FrequencyShift2->setFixedWidth(30);
-    filterGrid->addLayout(row({Robot, Retard, caption(g, "Factor"), FrequencyShift2}), 8, 0, 1, 3);
-    filterGrid->setRowStretch(9, 1);
+    filterOuter->addLayout(row({Robot, Retard, caption(g, "Factor"), FrequencyShift2}));
+    filterOuter->addStretch();
+    filterGrid->setRowStretch(6, 1);
     filterLayout->addLayout(filterGrid, 1);
 
     // Traces -------------------------------------------------------------------------------------
@@ -410,6 +422,20 @@ void TWAVMainForm::CreateControls() {
     timeAxis->addWidget(ClickY);
     outer->addWidget(Panel2);
 
+    // Controls come and go with the window's state; the layout keeps their places, so the
+    // display keeps its size (and its drawing) meanwhile.
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             GetInputFile,     PlayInput,        DFT_Input,       FFT_Input,     CopyInputFile,
+             CopyData,         SpeedUp,          SlowDown,        DesignNetwork, Label1,
+             Label2,           Label3,           sfFrequency,     sQfactor,      sfAmplification,
+             fFrequencyI,      QfactorI,         fAmplificationI, fDFT,          fFFT,
+             GetOutputFile,    PlayOutput,       DFT_Output,      FFT_Output,    RectifyGroup,
+             NoiseGroup,       sSN_Label,        sSN_Ratio,       ModifyFile,    FFT_Filtering,
+             FrequencyShifter, FrequencyRotater, Robot,           Retard,        TimeScaleLabel}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
     for (QWidget *w :
          std::initializer_list<QWidget *>{DesignNetwork, RectifyGroup, NoiseGroup, sSN_Ratio,
                                           sSN_Label, MessageLabel, TimeScaleLabel}) {
