@@ -236,6 +236,9 @@ private slots:
                                  "DigitalFiltersDesign"}) {
             QVERIFY2(!find<QWidget>(name)->isVisible(), name);
         }
+        // No WAV loop or network design can start inside the run.
+        QVERIFY(!find<QWidget>("WaveFiles")->isEnabled());
+        QVERIFY(!find<QWidget>("DesignNetwork")->isEnabled());
         QTRY_VERIFY(form->RunSamples() > 1000);
         QVERIFY(form->IsRunning());
         // The red statistics stay at zero during the input test.
@@ -249,6 +252,8 @@ private slots:
                                  "DigitalFiltersDesign"}) {
             QVERIFY2(find<QWidget>(name)->isVisible(), name);
         }
+        QVERIFY(find<QWidget>("WaveFiles")->isEnabled());
+        QVERIFY(find<QWidget>("DesignNetwork")->isEnabled());
         // The statistics keep showing the values of the samples produced.
         QVERIFY(text("RMS_Field_Display1") != QStringLiteral("0"));
     }
