@@ -1,5 +1,7 @@
 #include "audio/WavViews.h"
 
+#include "audio/ExampleWavs.h"
+
 #include "../signal/RecordingCanvas.h"
 #include "common/Random.h"
 #include "signal/Oscilloscopeclass.h"
@@ -327,4 +329,32 @@ TEST_F(WavViewTest, TestKeepsItsFilterStateAcrossRewinds) {
     view.Step(25);
     EXPECT_EQ(view.rewinds, 2);
     EXPECT_DOUBLE_EQ(view.trace2, expected);
+}
+
+TEST(ExampleWavsTest, EveryExampleIsAReadablePcmFileOfSomeSeconds) {
+    const fs::path folder = kTmp / "examples";
+    fs::create_directories(folder);
+    ASSERT_TRUE(WriteExampleWavs(folder.string()));
+    bool eight = false, sixteen = false, mono = false, stereo = false;
+    for (const ExampleWav &e : ExampleWavs()) {
+        SCOPED_TRACE(e.name);
+        WaveFile f;
+        ASSERT_TRUE(f.OpenForReading((folder / e.name).string()));
+        EXPECT_TRUE(IsConvertiblePcm(f));
+        EXPECT_EQ(f.sampleRate, e.sampleRate);
+        EXPECT_NEAR(DurationSeconds(f), e.seconds, 1e-3);
+        double peak = 0.0, v = 0.0;
+        for (std::uint32_t i = 0; i < SampleFrames(f) * f.channels; ++i) {
+            f.ReadValue(v);
+            peak = std::max(peak, std::fabs(v));
+        }
+        // Loud enough to hear, never clipped.
+        EXPECT_GT(peak, 0.2);
+        EXPECT_LT(peak, 1.0);
+        eight |= f.bitsPerSample == 8;
+        sixteen |= f.bitsPerSample == 16;
+        mono |= f.channels == 1;
+        stereo |= f.channels == 2;
+    }
+    EXPECT_TRUE(eight && sixteen && mono && stereo);
 }
