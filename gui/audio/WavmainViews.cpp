@@ -92,6 +92,7 @@ bool TWAVMainForm::LoadSpecifications() {
     if (f.sampleRate >= 1) {
         settings.samplingPeriod = 1.0 / f.sampleRate;
         sTs->setText(Exponent(settings.samplingPeriod, 6));
+        sTs->setCursorPosition(0);
         // fo stays below half the new sampling rate, so the filter stays stable.
         if (settings.filterFrequency > Nyquist()) {
             settings.filterFrequency = Nyquist();
