@@ -6,6 +6,7 @@
 #include "spectrum/Transforms.h"
 #include "widgets/ImageCanvas.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QWidget>
 #include <array>
@@ -200,6 +201,7 @@ private:
     kaldorium::Oscilloscope scope;
     std::unique_ptr<kaldorium::WavView> view;
     QPushButton *viewButton = nullptr; // the button of the running view
+    QElapsedTimer repaintClock;        // since the display was last shown during a view
     bool blockActionRunning = false;
     bool closePending = false; // closed during a block action: release once it ends
     Playing playing = Playing::None;

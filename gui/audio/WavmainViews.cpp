@@ -236,7 +236,12 @@ void TWAVMainForm::ViewChunk() {
         StopView();
         throw;
     }
-    Image2->update();
+    // The display is shown again some 40 times a second, not after every chunk: showing it
+    // copies the whole image.
+    if (!repaintClock.isValid() || repaintClock.elapsed() >= 25) {
+        repaintClock.start();
+        Image2->update();
+    }
     if (!running) {
         const WavView::End end = view->ended;
         StopView();

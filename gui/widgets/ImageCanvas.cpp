@@ -24,6 +24,9 @@ QPainter &ImageCanvas::Painter() {
     if (!painter) {
         painter = std::make_unique<QPainter>(&image);
     }
+    if (pen.color().rgb() != lineColor) {
+        pen.setColor(QColor::fromRgb(lineColor));
+    }
     painter->setPen(pen);
     return *painter;
 }
@@ -50,7 +53,8 @@ const QImage &ImageCanvas::Image() {
 // The painter takes the pen only when it draws (rectangles, text): lines, one per sample, are
 // drawn without it.
 void ImageCanvas::SetPenColor(kaldorium::Color color) {
-    pen.setColor(ToQColor(color));
+    // Only the painter needs a QPen colour (its brush allocates): it is set when one is used.
+    lineColor = qRgb(color.red, color.green, color.blue);
 }
 
 void ImageCanvas::SetPenWidth(int width) {
@@ -77,7 +81,7 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
     // width as parallel one-pixel lines) is much faster than the painter's wide lines.
     Flush();
     const int penWidth = std::max(pen.width(), 1);
-    const QRgb color = pen.color().rgb();
+    const QRgb color = lineColor;
     const int w = image.width();
     const int h = image.height();
     auto *bits = reinterpret_cast<QRgb *>(image.bits());
