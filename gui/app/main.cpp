@@ -1,5 +1,6 @@
 #include "app/KaldoriumApplication.h"
 #include "app/UiServices.h"
+#include "audio/QtSoundPlayer.h"
 #include "audio/Wavmain.h"
 #include "spectrum/Dftmain.h"
 #include "tools/Analoguefiltersmain.h"
@@ -24,6 +25,7 @@ int main(int argc, char **argv) {
         kaldorium::FilterNetwork network;
         // The program's one coefficient set of the designed filter.
         kaldorium::DigitalFilterDesign design;
+        QtSoundPlayer player;
 
         // The windows, created in this order; all live until the program ends.
         TDSPMainForm mainForm(services, noise, network, &design);
@@ -33,7 +35,7 @@ int main(int argc, char **argv) {
         TDigitalFiltersForm digitalForm(services, design);
         TFileEditForm fileEditForm(services);
         TFilterNetworkForm networkForm(services, network);
-        TWAVMainForm wavForm(services);
+        TWAVMainForm wavForm(services, player, noise, network, design, &networkForm);
         TDFTMainForm dftForm(services);
 
         mainForm.SetToolWindows(

@@ -1,14 +1,87 @@
 #pragma once
 
+#include "audio/WavViews.h"
+#include "audio/WaveFile.h"
+#include "signal/Oscilloscopeclass.h"
+#include "spectrum/Transforms.h"
+#include "widgets/ImageCanvas.h"
+
+#include <QElapsedTimer>
+#include <QList>
 #include <QWidget>
+#include <array>
+#include <memory>
 
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class NumberEdit;
+class PlotImage;
+class SoundPlayer;
+class Stepper;
 class UiServices;
+class TDFTMainForm;
+class TFilterNetworkForm;
 
-// The WAV workbench: shown without blocking the program while the main window is hidden.
+namespace kaldorium {
+class DesignedFilterSource;
+class FilterNetwork;
+class NoiseGenerator;
+} // namespace kaldorium
+
+// The WAV workbench: an input and an output WAVE file, their format, the views of both on a
+// sweeping display, the selected filter run live over the input ("Test"), playback, and the
+// effects, spectra and exports of the files. Shown without blocking the program while the main
+// window is hidden; closing it shows the main window again.
 class TWAVMainForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TWAVMainForm(UiServices &services, QWidget *parent = nullptr);
+    TWAVMainForm(UiServices &services, SoundPlayer &player, kaldorium::NoiseGenerator &noise,
+                 kaldorium::FilterNetwork &network, kaldorium::DesignedFilterSource &designedFilter,
+                 TFilterNetworkForm *networkForm = nullptr, QWidget *parent = nullptr);
+    ~TWAVMainForm() override;
+
+    // The busy state of a block action (an effect, a spectrum, an export). While one lives the
+    // window hides every action control, disables the four view buttons and refuses any other
+    // action; its destruction — the end, a stop, an error or an exception — puts the idle
+    // controls back. A block action that finds the window busy does nothing:
+    //
+    //     BlockAction action(*this);
+    //     if (!action.Entered()) return;
+    //     for (each block) { ...; if (!action.ProcessMessages()) break; }
+    class BlockAction {
+    public:
+        explicit BlockAction(TWAVMainForm &form);
+        ~BlockAction();
+        BlockAction(const BlockAction &) = delete;
+        BlockAction &operator=(const BlockAction &) = delete;
+
+        bool Entered() const { return entered; }
+        // Lets pending window messages run once; false when the action must stop now (the
+        // window is closing).
+        bool ProcessMessages();
+
+    private:
+        TWAVMainForm &form;
+        bool entered = false;
+    };
+
+    // Whether a view, Test or a block action runs (playback runs alongside them).
+    bool IsBusy() const { return view != nullptr || blockActionRunning; }
+    bool IsViewRunning() const { return view != nullptr; }
+    const kaldorium::WavSettings &Settings() const { return settings; }
+    const kaldorium::Oscilloscope &Scope() const { return scope; }
+    ImageCanvas &DisplayCanvas() { return canvas; }
+    // Frames the running view has drawn (0 when idle).
+    long long ViewSamples() const;
+
+    // One chunk of the running view (its timer calls it; tests may too, to step exactly).
+    void ViewChunk();
 
 signals:
     // The window was closed; the main window shows itself again.
@@ -16,7 +89,183 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    enum class Playing { None, Input, Output };
+
+    void CreateControls();
+    void ConnectHandlers();
+    void FormCreate();
+    void FormActivate();
+
+    // Files (WavmainFiles.cpp)
+    bool AcceptInput(bool force);
+    bool LoadSpecifications();
+    bool AcceptOutput(bool force);
+    bool OutputIsValidWav();
+    void GetInputFileClick();
+    void GetOutputFileClick();
+    void ShowError(const QString &title, const QString &text);
+
+    // Views and Test (WavmainViews.cpp)
+    void ViewClick(QPushButton *button, kaldorium::WavView::Kind kind);
+    void StartView(QPushButton *button, kaldorium::WavView::Kind kind);
+    void StopView();
+    QString RestingCaption(const QPushButton *button) const;
+    void Image2MouseMove(int x, int y);
+    void RebindDisplay();
+
+    // Playback
+    void PlayInputClick();
+    void PlayOutputClick();
+    void Timer1Timer();
+    void StopPlaying();
+
+    // The visibility and enabled state of every action control, from the window's state: a
+    // running view, a block action, playback and the filter kind.
+    void UpdateControls();
+
+    // Fields and selections (WavmainFields.cpp)
+    double ReadField(QLineEdit *field, const char *emptyText);
+    void AcceptPositive(NumberEdit *field, const char *emptyText, double &setting);
+    enum class Clamp { ToOne, ToZero };
+    double SteppedValue(NumberEdit *field, bool up, double baseStep, Clamp clamp);
+    double Nyquist() const { return 0.5 / settings.samplingPeriod; }
+    void sfFrequencyExit();
+    void sQfactorExit();
+    void sfAmplificationExit();
+    void sSN_RatioExit();
+    void sSpeedFactorExit();
+    void sSignalScaleExit(int trace);
+    void sTimeScaleExit();
+    void sSignalShiftExit(int trace);
+    void CoupleScales(int changed);
+    void CoupleScaleClick();
+    void fFrequencyIClick(bool up);
+    void QfactorIClick(bool up);
+    void fAmplificationIClick(bool up);
+    void SignalScaleIClick(int trace, bool up);
+    void SignalScaleMClick(int trace, bool up);
+    void TimeScaleIClick(bool up);
+    void TimeScaleMClick(bool up);
+    void SignalShiftIClick(int trace, bool up);
+    void BandPassClick(QRadioButton *clicked);
+    void DiffrentiateClick(QRadioButton *clicked);
+    void NetworkFilteringClick();
+    void DesignNetworkClick();
+    void ShowFilterParameters(bool visible);
+    void RectifyClick();
+    void AddNoiseClick();
+    void ReadOptionBoxes();
+
+    // Effects (WavmainEffects.cpp)
+    void SpeedUpClick();
+    void SlowDownClick();
+    void ModifyFileClick();
+    void FFT_FilteringClick();
+    void FrequencyShifterClick();
+    void FrequencyRotaterClick();
+    void RobotClick();
+    void RetardClick();
+
+    // Spectra and exports (WavmainSpectra.cpp)
+    void DFT_InputClick();
+    void FFT_InputClick();
+    void DFT_OutputClick();
+    void FFT_OutputClick();
+    void fDFTClick();
+    void fFFTClick();
+    void CopyInputFileClick();
+    void CopyDataClick();
+    // Releases the spectrum windows (deferred while a block action still uses them).
+    void ReleaseSpectrumWindows();
+
     UiServices &services;
+    SoundPlayer &player;
+    kaldorium::NoiseGenerator &noise;
+    kaldorium::FilterNetwork &network;
+    kaldorium::DesignedFilterSource &designedFilter;
+    TFilterNetworkForm *networkForm;
+
+    kaldorium::WavSettings settings;
+    kaldorium::WaveFile inputFile; // the accepted input, kept open
+    bool inputAccepted = false;
+    bool outputAccepted = false;
+    QString programFolder;
+    int inputChannels = 1;
+    unsigned inputSamples = 1;
+    bool stopFlag = false;
+    ImageCanvas canvas;
+    kaldorium::Oscilloscope scope;
+    std::unique_ptr<kaldorium::WavView> view;
+    QPushButton *viewButton = nullptr; // the button of the running view
+    QElapsedTimer repaintClock;        // since the display was last shown during a view
+    bool blockActionRunning = false;
+    bool closePending = false; // closed during a block action: release once it ends
+    Playing playing = Playing::None;
+    // Own dialogs take the activation away; coming back from them is no activation.
+    int ownDialogs = 0;
+    bool deactivatedByOwnDialog = false;
+    bool centred = false;
+
+    // Spectrum windows on demand (at most six) and the block actions' working arrays.
+    static constexpr int MaxSpectrumWindows = 6;
+    QList<TDFTMainForm *> spectrumWindows;
+    std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockA{};
+    std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockB{};
+    std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockC{};
+    std::array<double, kaldorium::kMaxTransformLength> magnitudes{};
+    std::array<double, kaldorium::kMaxTransformLength> inputAccumulator{};
+    std::array<double, kaldorium::kMaxTransformLength> outputAccumulator{};
+
+    // File specifications
+    QGroupBox *OscillatorSpecs;
+    QLineEdit *InputFile;
+    QPushButton *GetInputFile, *PlayInput, *iView, *DFT_Input, *FFT_Input;
+    NumberEdit *sFormat, *sChannels, *sSampleRate, *sBytesPerSec, *sBytesPerSample,
+        *sBitsPerChannel, *sBytes, *sSamples, *sSeconds, *sTs;
+    QCheckBox *Compressed;
+    NumberEdit *sSpeedFactor;
+    QPushButton *SpeedUp, *SlowDown, *CopyInputFile, *CopyData, *bView;
+    QGroupBox *DFT_Window;
+    QButtonGroup *DFT_WindowItems;
+
+    // Filter specifications
+    QGroupBox *Filter_Specs;
+    QRadioButton *BandPass, *BandReject, *HighPass, *LowPass, *HighPass2, *LowPass2, *Diffrentiate,
+        *Integrate, *NetworkFiltering;
+    QPushButton *DesignNetwork;
+    QLabel *Label1, *Label2, *Label3;
+    NumberEdit *sfFrequency, *sQfactor, *sfAmplification;
+    Stepper *fFrequencyI, *QfactorI, *fAmplificationI;
+    QPushButton *fTest;
+    QLineEdit *OutputFile;
+    QPushButton *GetOutputFile, *PlayOutput, *oView, *DFT_Output, *FFT_Output, *fDFT, *fFFT;
+    QCheckBox *Rectify;
+    QGroupBox *RectifyGroup;
+    QRadioButton *HalfRectify, *FullRectify;
+    QCheckBox *AddNoise;
+    QGroupBox *NoiseGroup;
+    QRadioButton *NormalNoise, *GaussianNoise;
+    NumberEdit *sSN_Ratio;
+    QLabel *sSN_Label;
+    QPushButton *ModifyFile, *FFT_Filtering, *FrequencyShifter, *FrequencyRotater, *Robot, *Retard;
+    NumberEdit *FrequencyShift, *FrequencyShift2;
+
+    // Time axis, traces, display
+    QWidget *Panel2, *Panel4;
+    NumberEdit *sTimeScale;
+    Stepper *TimeScaleI, *TimeScaleM;
+    QLabel *TimeScaleLabel;
+    NumberEdit *ClickX, *ClickY;
+    NumberEdit *sSignal1Scale, *sSignal1Shift, *sSignal2Scale, *sSignal2Shift;
+    Stepper *Signal1ScaleI, *Signal1ScaleM, *Signal1ShiftI, *Signal2ScaleI, *Signal2ScaleM,
+        *Signal2ShiftI;
+    QCheckBox *CoupleScale;
+    PlotImage *Image2;
+    QLabel *MessageLabel;
+    QTimer *Timer1;
+    QTimer *viewTimer;
 };

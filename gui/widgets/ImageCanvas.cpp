@@ -32,6 +32,9 @@ QPainter &ImageCanvas::Painter() {
     if (!painter) {
         painter = std::make_unique<QPainter>(&image);
     }
+    if (pen.color().rgb() != lineColor) {
+        pen.setColor(QColor::fromRgb(lineColor));
+    }
     painter->setPen(pen);
     return *painter;
 }
@@ -91,8 +94,9 @@ bool ImageCanvas::CoversImage(int x1, int y1, int x2, int y2) const {
 // The painter takes the pen only when it draws (rectangles, text): lines, one per sample, are
 // drawn without it.
 void ImageCanvas::SetPenColor(kaldorium::Color color) {
-    pen.setColor(ToQColor(color));
-    Keep(Operation::Pen, static_cast<int>(pen.color().rgb()));
+    // Only the painter needs a QPen colour (its brush allocates): it is set when one is used.
+    lineColor = qRgb(color.red, color.green, color.blue);
+    Keep(Operation::Pen, static_cast<int>(lineColor));
 }
 
 void ImageCanvas::SetPenWidth(int width) {
@@ -109,7 +113,7 @@ void ImageCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     if (CoversImage(x1, y1, x2, y2)) {
         // Nothing drawn before shows any more; start the kept drawing afresh with the state.
         ForgetOperations();
-        Keep(Operation::Pen, static_cast<int>(pen.color().rgb()));
+        Keep(Operation::Pen, static_cast<int>(lineColor));
         Keep(Operation::PenWidth, pen.width());
         Keep(Operation::Fill, static_cast<int>(fill.rgb()));
     }
@@ -123,7 +127,7 @@ void ImageCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 void ImageCanvas::FillRect(int x1, int y1, int x2, int y2) {
     if (CoversImage(x1, y1, x2, y2)) {
         ForgetOperations();
-        Keep(Operation::Pen, static_cast<int>(pen.color().rgb()));
+        Keep(Operation::Pen, static_cast<int>(lineColor));
         Keep(Operation::PenWidth, pen.width());
         Keep(Operation::Fill, static_cast<int>(fill.rgb()));
     }
@@ -148,7 +152,7 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
     const int Y1 = centre(y1);
     const int X2 = centre(x2);
     const int Y2 = centre(y2);
-    const QRgb color = pen.color().rgb();
+    const QRgb color = lineColor;
     const int w = image.width();
     const int h = image.height();
     auto *bits = reinterpret_cast<QRgb *>(image.bits());

@@ -72,6 +72,7 @@ private:
     QImage image;
     std::unique_ptr<QPainter> painter;
     QPen pen;
+    QRgb lineColor = qRgb(0, 0, 0); // the pen's colour, as the lines write it
     QColor fill = Qt::white;
     // The one background kept, with its key and the fill colour it was drawn with.
     QImage background;

@@ -124,6 +124,9 @@ void TDSPMainForm::ShowRunButtons(bool visible) {
                                                        StepResponse, DigitalFiltersDesign}) {
         w->setVisible(visible);
     }
+    // The WAV workbench and the network window run loops of their own: never inside this one's.
+    WaveFiles->setEnabled(visible);
+    DesignNetwork->setEnabled(visible);
 }
 
 void TDSPMainForm::Image2MouseMove(int x, int y) {

@@ -1,3 +1,4 @@
+#include "FakeSoundPlayer.h"
 #include "FakeUiServices.h"
 #include "GuiTestSupport.h"
 
@@ -244,6 +245,9 @@ private slots:
                                  "DigitalFiltersDesign"}) {
             QVERIFY2(!find<QWidget>(name)->isVisible(), name);
         }
+        // No WAV loop or network design can start inside the run.
+        QVERIFY(!find<QWidget>("WaveFiles")->isEnabled());
+        QVERIFY(!find<QWidget>("DesignNetwork")->isEnabled());
         QTRY_VERIFY(form->RunSamples() > 1000);
         QVERIFY(form->IsRunning());
         // The red statistics stay at zero during the input test.
@@ -257,6 +261,8 @@ private slots:
                                  "DigitalFiltersDesign"}) {
             QVERIFY2(find<QWidget>(name)->isVisible(), name);
         }
+        QVERIFY(find<QWidget>("WaveFiles")->isEnabled());
+        QVERIFY(find<QWidget>("DesignNetwork")->isEnabled());
         // The statistics keep showing the values of the samples produced.
         QVERIFY(text("RMS_Field_Display1") != QStringLiteral("0"));
     }
@@ -607,7 +613,8 @@ private slots:
         TDigitalFiltersForm digital(services, design);
         TAnalogueFiltersForm analogue(services, graph);
         TFilterNetworkForm networkForm(services, network);
-        TWAVMainForm wav(services);
+        FakeSoundPlayer player;
+        TWAVMainForm wav(services, player, noise, network, design, &networkForm);
         form->SetToolWindows({&graph, &analogue, &digital, nullptr, &networkForm, &wav});
         const struct {
             const char *button;
