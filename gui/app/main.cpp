@@ -10,6 +10,7 @@
 #include "workbench/Dspmain.h"
 
 #include "common/Random.h"
+#include "signal/DesignedFilterSource.h"
 #include "tools/FilterNetwork.h"
 
 #include <exception>
@@ -21,10 +22,11 @@ int main(int argc, char **argv) {
         // Program-wide models, handed to the windows that use them.
         kaldorium::NoiseGenerator noise;
         kaldorium::FilterNetwork network;
+        kaldorium::DefaultDesignedFilterSource designedFilter;
 
         // The windows, created in this order; all live until the program ends.
-        TDSPMainForm mainForm(services, noise, network);
-        TGraphForm graphForm(services);
+        TDSPMainForm mainForm(services, noise, network, &designedFilter);
+        TGraphForm graphForm(services, designedFilter, network);
         TAnalogueFiltersForm analogueForm(services);
         TDigitalFiltersForm digitalForm(services);
         TFileEditForm fileEditForm(services);

@@ -593,7 +593,8 @@ private slots:
     }
 
     void toolButtonsOpenTheirWindowsModally() {
-        TGraphForm graph(services);
+        kaldorium::DefaultDesignedFilterSource designed;
+        TGraphForm graph(services, designed, network);
         TDigitalFiltersForm digital(services);
         TAnalogueFiltersForm analogue(services);
         TFilterNetworkForm networkForm(services);
