@@ -464,4 +464,6 @@ void TDSPMainForm::CreateControls() {
 
     runTimer = named<QTimer>(this, "runTimer");
     runTimer->setInterval(0);
+    responseTimer = named<QTimer>(this, "responseTimer");
+    responseTimer->setInterval(0);
 }
