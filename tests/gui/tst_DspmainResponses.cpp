@@ -146,6 +146,27 @@ private slots:
         }
     }
 
+    void hiddenControlsKeepTheirPlace() {
+        const char *names[] = {"WaveFiles", "MakeBodePlot", "AnalogueFiltersDesign",
+                               "Rectify",   "Filter_Specs", "oTest"};
+        QList<QRect> before;
+        for (const char *name : names) {
+            before << find(name)->geometry();
+        }
+        auto unchanged = [&](const char *state) {
+            QCoreApplication::processEvents();
+            for (int i = 0; i < int(std::size(names)); ++i) {
+                QVERIFY2(find(names[i])->geometry() == before[i],
+                         qPrintable(QStringLiteral("%1 moved %2").arg(names[i], state)));
+            }
+        };
+        click("fTest");
+        unchanged("during a filter test");
+        click("fTest");
+        click("Diffrentiate");
+        unchanged("with the filter parameters hidden");
+    }
+
     void stopClickEndsTheResponseMidSweep() {
         setField("sTimeScale", QStringLiteral("1000"));
         const QString path = outputTo("stopped.DSO");
