@@ -214,20 +214,26 @@ void Filter::FrequencyResponse(double newTs, double omega, double &re, double &i
     double dRe = 1.0;
     double dIm = 0.0;
     if (type >= fkBandPass && type <= fkLowPass4th) {
-        // N = Σ num[i]·e^(−j·i·θ), D = Σ den[i]·e^(−j·i·θ)
+        // N = Σ num[i]·e^(−j·i·θ), D = Σ den[i]·e^(−j·i·θ); the powers of e^(−jθ) by rotation,
+        // one sine and cosine per call (the network evaluates fourteen stages per point).
         const int order = type >= fkHighPass4th ? 4 : 2;
+        const double zRe = std::cos(theta);
+        const double zIm = -std::sin(theta);
+        double pRe = 1.0;
+        double pIm = 0.0;
         nRe = nIm = dRe = dIm = 0.0;
         for (int i = 0; i <= order; ++i) {
-            const double c = std::cos(i * theta);
-            const double s = std::sin(i * theta);
-            nRe += num[i] * c;
-            nIm -= num[i] * s;
-            dRe += den[i] * c;
-            dIm -= den[i] * s;
+            nRe += num[i] * pRe;
+            nIm += num[i] * pIm;
+            dRe += den[i] * pRe;
+            dIm += den[i] * pIm;
+            const double next = pRe * zRe - pIm * zIm;
+            pIm = pRe * zIm + pIm * zRe;
+            pRe = next;
         }
     } else if (type == fkDifferentiator) {
-        // N = ((cos θ − 1) + j·sin θ)/Ts
-        nRe = (std::cos(theta) - 1.0) / ts;
+        // The backward difference it runs: N = (1 − e^(−jθ))/Ts = ((1 − cos θ) + j·sin θ)/Ts
+        nRe = (1.0 - std::cos(theta)) / ts;
         nIm = std::sin(theta) / ts;
     } else if (type == fkIntegrator) {
         // N = (Ts/2)·((cos θ + 1) + j·sin θ), D = (cos θ − 1) + j·sin θ

@@ -17,13 +17,18 @@ FilterStage::FilterStage(DesignedFilterSource &designer, FilterNetwork &network_
       network(network_) {}
 
 double FilterStage::Process(double x, const WorkbenchSettings &settings, double ts, double f) {
+    return ProcessKeyed(x, settings, ts, f, settings.waveform);
+}
+
+double FilterStage::ProcessKeyed(double x, const WorkbenchSettings &settings, double ts, double f,
+                                 int keyTerm) {
     int kind = settings.filterKind;
     switch (kind) {
     case fkDifferentiator:
         return filters[fkDifferentiator].Differentiate(x, ts) / (TwoPi * f);
     case fkIntegrator: {
-        // The integral restarts at the first sample and whenever the waveform changes.
-        const int key = kind * 100 + settings.waveform;
+        // The integral restarts at the first sample and whenever the key changes.
+        const int key = kind * 100 + keyTerm;
         const bool restart = key != integratorKey;
         integratorKey = key;
         return filters[fkIntegrator].Integrate(restart, x, ts) * (TwoPi * f);

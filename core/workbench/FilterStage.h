@@ -17,6 +17,10 @@ public:
     // One sample x at sampling period Ts; f normalises the differentiator and the integrator so
     // that a sine of amplitude A at f comes out with amplitude A.
     double Process(double x, const WorkbenchSettings &settings, double ts, double f);
+    // As Process, with the integrator's restart key filter kind × 100 + keyTerm: the runs and
+    // spectra pass the waveform, the responses 0, so that they restart at the first sample only.
+    double ProcessKeyed(double x, const WorkbenchSettings &settings, double ts, double f,
+                        int keyTerm);
 
     Filter filters[10]; // index = kind 0 … 9; index 8 is unused
     int integratorKey = -1;

@@ -30,7 +30,7 @@ int main(int argc, char **argv) {
         // The windows, created in this order; all live until the program ends.
         TDSPMainForm mainForm(services, noise, network, &design);
         design.SetWorkbench(&mainForm);
-        TGraphForm graphForm(services);
+        TGraphForm graphForm(services, design, network);
         TAnalogueFiltersForm analogueForm(services, graphForm);
         TDigitalFiltersForm digitalForm(services, design);
         TFileEditForm fileEditForm(services);

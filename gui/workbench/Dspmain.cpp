@@ -175,6 +175,20 @@ void TDSPMainForm::ConnectHandlers() {
             guarded(this, services, [this] { NetworkFilteringClick(); }));
 
     connect(runTimer, &QTimer::timeout, this, guarded(this, services, &TDSPMainForm::RunChunk));
+    for (QPushButton *b : {StepResponse, ImpulseResponse}) {
+        connect(b, &QPushButton::clicked, this,
+                guarded(this, services, [this, b] { StepResponseClick(b); }));
+    }
+    connect(responseTimer, &QTimer::timeout, this,
+            guarded(this, services, &TDSPMainForm::ResponseChunk));
+    for (QPushButton *b : {oDFT, oFFT}) {
+        connect(b, &QPushButton::clicked, this,
+                guarded(this, services, [this, b] { oDFTClick(b); }));
+    }
+    for (QPushButton *b : {fDFT, fFFT}) {
+        connect(b, &QPushButton::clicked, this,
+                guarded(this, services, [this, b] { fDFTClick(b); }));
+    }
     connect(Image2, &PlotImage::mouseMoved, this,
             guarded(this, services, [this](int x, int y) { Image2MouseMove(x, y); }));
     connect(Image2, &PlotImage::resized, this, [this] { RebindDisplay(); });
@@ -228,5 +242,8 @@ void TDSPMainForm::closeEvent(QCloseEvent *event) {
     filterTestStop = true;
     runTimer->stop();
     run.reset();
+    if (response) {
+        EndResponse();
+    }
     QWidget::closeEvent(event);
 }

@@ -5,10 +5,13 @@
 #include "tools/DigitalFilterDesign.h"
 #include "widgets/ImageCanvas.h"
 #include "workbench/DataFiles.h"
+#include "workbench/Responses.h"
 #include "workbench/Runs.h"
 #include "workbench/SignalStatistics.h"
 #include "workbench/WorkbenchSettings.h"
+#include "workbench/WorkbenchSpectrum.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <memory>
 
@@ -73,6 +76,13 @@ public:
     // One chunk of the running test (the run's timer calls it; tests may too, to step exactly).
     void RunChunk();
 
+    bool IsResponding() const { return response != nullptr; }
+    long long ResponseSamples() const { return response ? response->samples : 0; }
+    // One chunk of the running step or impulse response (its timer calls it, tests may too).
+    void ResponseChunk();
+    // A run, a response or a spectrum is going on: a second one is refused.
+    bool Busy() const { return run || response || spectrum; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -92,6 +102,18 @@ private:
     void ShowRunButtons(bool visible);
     void Image2MouseMove(int x, int y);
     void RebindDisplay();
+
+    // Step and impulse responses
+    void StepResponseClick(QPushButton *clicked);
+    void StartResponse(kaldorium::ResponseRun::Kind kind);
+    void EndResponse();
+
+    // Spectra
+    void oDFTClick(QPushButton *clicked);
+    void fDFTClick(QPushButton *clicked);
+    void RunSpectrum(kaldorium::WorkbenchSpectrum::Kind kind, kaldorium::TransformKind transform);
+    void EndSpectrum();
+    void WriteSpectrumFile(const kaldorium::WorkbenchSpectrum &result);
 
     // Fields
     double ReadField(QLineEdit *field, const char *emptyText);
@@ -183,6 +205,11 @@ private:
     std::unique_ptr<kaldorium::WorkbenchRun> run;
     kaldorium::DataFileWriter output; // the open output data file, if any
     QTimer *runTimer = nullptr;
+    std::unique_ptr<kaldorium::ResponseRun> response;
+    QTimer *responseTimer = nullptr;
+    bool responseModulate = false; // Modulate as it was before the response
+    QElapsedTimer responseRepaint; // since the display was last repainted during a response
+    std::unique_ptr<kaldorium::WorkbenchSpectrum> spectrum;
     bool inputTestStop = true;
     bool filterTestStop = true;
     bool centred = false;

@@ -462,6 +462,18 @@ void TDSPMainForm::CreateControls() {
         w->setVisible(false);
     }
 
+    // Controls that runs and selections hide keep their place, so nothing else moves.
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             oDFT, oFFT, fDFT, fFFT, StepResponse, ImpulseResponse, DigitalFiltersDesign,
+             sfFrequency, sQfactor, sfAmplification, fFrequencyI, QfactorI, fAmplificationI, Label1,
+             Label2, Label3, DesignNetwork}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+
     runTimer = named<QTimer>(this, "runTimer");
     runTimer->setInterval(0);
+    responseTimer = named<QTimer>(this, "responseTimer");
+    responseTimer->setInterval(0);
 }

@@ -17,7 +17,10 @@ using namespace kaldorium;
 // Selections
 
 void TDSPMainForm::SineWaveEnter(QRadioButton *entered) {
-    ShowRunButtons(oTest->isEnabled() && fTest->isEnabled() && !run);
+    // A running response or spectrum keeps its buttons as they are (the response's "Stop").
+    if (!response && !spectrum) {
+        ShowRunButtons(oTest->isEnabled() && fTest->isEnabled() && !run);
+    }
     DutyCycleLabel->setVisible(false);
     soDutyCycle->setVisible(false);
     oDutyCycleI->setVisible(false);

@@ -1,7 +1,9 @@
 #include "FakeUiServices.h"
 #include "GuiTestSupport.h"
 
+#include "signal/DesignedFilterSource.h"
 #include "tools/Analoguefiltersmain.h"
+#include "tools/FilterNetwork.h"
 #include "tools/Graph.h"
 #include "widgets/NumberEdit.h"
 
@@ -20,6 +22,8 @@ class TestAnaloguefiltersmain : public QObject {
 
 private:
     FakeUiServices services;
+    kaldorium::DefaultDesignedFilterSource designed;
+    kaldorium::FilterNetwork network;
     std::unique_ptr<TGraphForm> graph;
     std::unique_ptr<TAnalogueFiltersForm> form;
 
@@ -67,7 +71,7 @@ private:
 private slots:
     void init() {
         services = FakeUiServices();
-        graph = std::make_unique<TGraphForm>(services);
+        graph = std::make_unique<TGraphForm>(services, designed, network);
         form = std::make_unique<TAnalogueFiltersForm>(services, *graph);
         form->show();
     }

@@ -608,8 +608,8 @@ private slots:
     }
 
     void toolButtonsOpenTheirWindowsModally() {
-        TGraphForm graph(services);
         kaldorium::DigitalFilterDesign design;
+        TGraphForm graph(services, design, network);
         TDigitalFiltersForm digital(services, design);
         TAnalogueFiltersForm analogue(services, graph);
         TFilterNetworkForm networkForm(services, network);

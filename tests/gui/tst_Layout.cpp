@@ -1,6 +1,7 @@
 #include "FakeUiServices.h"
 
 #include "common/Random.h"
+#include "signal/DesignedFilterSource.h"
 #include "tools/Analoguefiltersmain.h"
 #include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
@@ -113,7 +114,8 @@ private slots:
     }
 
     void analogueCalculator() {
-        TGraphForm graph(services);
+        kaldorium::DefaultDesignedFilterSource designed;
+        TGraphForm graph(services, designed, network);
         TAnalogueFiltersForm form(services, graph);
         form.show();
         CheckEveryTab(&form);

@@ -247,6 +247,23 @@ TEST(Filter, DifferentiatorRestartsOnNewPeriod) {
     EXPECT_EQ(Filter(fkIntegrator).Differentiate(1.0, 0.1), 0.0);
 }
 
+// The response the Bode plot and the network use is the one the steps run: for the backward
+// difference the phase is 90° − θ/2, not 90° + θ/2.
+TEST(Filter, FrequencyResponseOfDifferentiatorAndIntegratorMatchesTheirSteps) {
+    for (int kind : {fkDifferentiator, fkIntegrator}) {
+        for (int period : {40, 8, 3}) {
+            SCOPED_TRACE("kind " + std::to_string(kind) + " period " + std::to_string(period));
+            Filter filter(kind);
+            const std::complex<double> got = MeasureSteadyState(filter, 1.0, 1.0, 1.0, period);
+            double re = 0.0;
+            double im = 0.0;
+            filter.FrequencyResponse(kTs, kTwoPi / (period * kTs), re, im);
+            EXPECT_NEAR(re, got.real(), 1e-6 * std::abs(got));
+            EXPECT_NEAR(im, got.imag(), 1e-6 * std::abs(got));
+        }
+    }
+}
+
 TEST(Filter, FrequencyResponseOfPlainGainKinds) {
     for (int kind : {fkAllPass, fkDesigned, fkNetwork, -1}) {
         SCOPED_TRACE(kind);

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "signal/Filterclass.h"
+
+#include <string>
+
+namespace kaldorium {
+
+class Canvas;
+class DesignedFilterSource;
+class FilterNetwork;
+class Oscilloscope;
+
+// What the Bode plot is asked to show: the filter's parameters as the caller hands them over.
+struct BodeInputs {
+    double omega0 = 0.0;        // rad/s the formulas scale by
+    double amplification = 1.0; // A0
+    double damping = 0.5;       // ζ = 0.5/Q
+    double ts = 0.000025;       // T, s
+    FilterKind type = fkBandPass;
+};
+
+// The reason the inputs cannot be plotted (a logarithm of A0 or of ω/ω0, a division by T), or an
+// empty text when they can. Only the parameters the kind's formula uses are checked.
+std::string BodeInputError(const BodeInputs &inputs);
+
+// Gain and phase of one filter at 10000 angular frequencies spaced evenly from omegaStart, with
+// the closed-form response of its kind, and the black trace drawn with the gain (an asymptote,
+// or a line above the plot where the kind has none). The arrays are fixed members: a response
+// object is large and belongs to its window.
+class BodeResponse {
+public:
+    static constexpr int Points = 10000;
+    // The gain drawn for a response whose magnitude is exactly 0.
+    static constexpr double FloorDb = -300.0;
+
+    // Fills the arrays and the extremes. The designed filter (kind 9) reads the source's a and b
+    // as they stand; the network (kind 19) is evaluated stage by stage. Throws
+    // FloatingPointError when the computation faults (a pole on the unit circle, typed
+    // coefficients that overflow); the inputs are expected to pass BodeInputError.
+    void Compute(const BodeInputs &inputs, const DesignedFilterSource &designed,
+                 FilterNetwork &network);
+
+    // Binds both plots over log10 of the frequency in Hz and draws the black trace and the red
+    // gain into the first, the phase (red, its black trace along the top edge) into the second.
+    void Plot(Oscilloscope &gainScope, Canvas *gainCanvas, Oscilloscope &phaseScope,
+              Canvas *phaseCanvas) const;
+
+    double frequency[Points] = {}; // ω, rad/s
+    double gainDb[Points] = {};
+    double asymptote[Points] = {}; // dB
+    double phaseDeg[Points] = {};
+    double gainMax = 0.0;    // dB
+    double gainMin = 0.0;    // dB
+    double phaseMax = 0.0;   // rad
+    double phaseMin = 0.0;   // rad
+    double omegaStart = 0.0; // rad/s, left end of the axis
+    double omegaEnd = 0.0;   // rad/s, right end of the axis
+
+private:
+    void Store(int i, double omega, double gain, double asym, double phase);
+};
+
+} // namespace kaldorium

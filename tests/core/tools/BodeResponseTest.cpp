@@ -1,0 +1,305 @@
+#include "tools/BodeResponse.h"
+
+#include "../signal/RecordingCanvas.h"
+#include "common/Errors.h"
+#include "signal/DesignedFilterSource.h"
+#include "signal/Oscilloscopeclass.h"
+#include "tools/FilterNetwork.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <limits>
+#include <memory>
+#include <string>
+
+namespace kaldorium {
+namespace {
+
+using cd = std::complex<double>;
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kTs = 0.000025;
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+// Transfer functions written from the circuits and difference equations, independent of the
+// response's arithmetic: the analogue kinds at s = jω, the digital ones at z = e^(jωT).
+cd Reference(const BodeInputs &in, double omega, const DesignedFilterSource &designed) {
+    const double w0 = in.omega0;
+    const double a0 = in.amplification;
+    const double t = in.ts;
+    const cd z = std::polar(1.0, omega * t);
+    switch (in.type) {
+    case fkBandPass:
+    case fkBandReject:
+    case fkHighPass:
+    case fkLowPass: {
+        const double wa = 2.0 / t * std::tan(w0 * t / 2.0);
+        const double k = 2.0 * in.damping * wa;
+        const cd s = 2.0 / t * (z - 1.0) / (z + 1.0);
+        const cd den = s * s + k * s + wa * wa;
+        const cd num = in.type == fkBandPass     ? k * s
+                       : in.type == fkBandReject ? s * s + wa * wa
+                       : in.type == fkHighPass   ? s * s
+                                                 : cd(wa * wa);
+        return a0 * num / den;
+    }
+    case fkDifferentiator:
+        return (1.0 - 1.0 / z) / t / w0;
+    case fkIntegrator:
+        return t / 2.0 * (1.0 + 1.0 / z) / (1.0 - 1.0 / z) * w0;
+    case fkDesigned: {
+        cd num = 0.0;
+        cd den = 0.0;
+        for (int m = 0; m < 7; ++m) {
+            num += designed.A()[m] * std::pow(z, -m);
+            den += designed.B()[m] * std::pow(z, -m);
+        }
+        return num / den;
+    }
+    case fkNetwork:
+        return 1.0; // the network as it starts passes its input unchanged
+    default: {
+        const cd s(0.0, omega);
+        const cd p = s * s + 2.0 * in.damping * w0 * s + w0 * w0;
+        switch (in.type) {
+        case fkHighPass4th:
+        case 15:
+            return a0 * std::pow(s * s / p, 2);
+        case fkLowPass4th:
+        case 14:
+            return a0 * std::pow(w0 * w0 / p, 2);
+        case fkAnalogueBandPass:
+        case fkAnalogueBandPassNonInverting:
+            return a0 * 2.0 * in.damping * w0 * s / p;
+        case fkAnalogueBandReject:
+            return a0 * (s * s + w0 * w0) / p;
+        case fkAnalogueHighPass:
+        case fkAnalogueHighPassNonInverting:
+            return a0 * s * s / p;
+        default:
+            return a0 * w0 * w0 / p;
+        }
+    }
+    }
+}
+
+struct Row {
+    BodeInputs in;
+    double start;        // expected ω of the first point
+    double step;         // expected spacing
+    double end;          // expected axis end
+    double extremesFrom; // the gain extremes' start value (0 or g)
+    // Black trace: `flat` where no slope applies, flat + slope·log10(ω/ω0) beyond ω0 for a
+    // falling slope and below ω0 for a rising one. kNone: gainMax + 100 everywhere.
+    double flat;
+    double slope;
+};
+
+std::string RowName(const testing::TestParamInfo<Row> &info) {
+    return "kind" + std::to_string(info.param.in.type) + "_" + std::to_string(info.index);
+}
+
+class BodeRowTest : public testing::TestWithParam<Row> {
+protected:
+    DefaultDesignedFilterSource designed;
+    FilterNetwork network;
+    std::unique_ptr<BodeResponse> response = std::make_unique<BodeResponse>();
+};
+
+TEST_P(BodeRowTest, SweepGainPhaseExtremesAndAsymptote) {
+    const Row r = GetParam();
+    const double w0 = r.in.omega0;
+    ASSERT_EQ(BodeInputError(r.in), "");
+    response->Compute(r.in, designed, network);
+    const BodeResponse &b = *response;
+
+    EXPECT_NEAR(b.omegaStart, r.start, 1e-12 * r.start);
+    EXPECT_NEAR(b.omegaEnd, r.end, 1e-9 * r.end);
+    for (int i : {0, 1, 2500, 5000, 7777, BodeResponse::Points - 1}) {
+        SCOPED_TRACE("point " + std::to_string(i));
+        const double omega = b.frequency[i];
+        EXPECT_NEAR(omega, r.start + i * r.step, 1e-9 * r.end);
+        const cd h = Reference(r.in, omega, designed);
+        EXPECT_NEAR(b.gainDb[i], 20.0 * std::log10(std::abs(h)), 1e-6);
+        // Phases compared on the circle: ±180° are the same angle.
+        const double dPhase =
+            std::remainder(b.phaseDeg[i] - std::arg(h) * 57.29577951308232, 360.0);
+        EXPECT_NEAR(dPhase, 0.0, 1e-6);
+    }
+
+    const auto [minGain, maxGain] = std::minmax_element(b.gainDb, b.gainDb + BodeResponse::Points);
+    EXPECT_EQ(b.gainMax, std::max(r.extremesFrom, *maxGain));
+    EXPECT_EQ(b.gainMin, std::min(r.extremesFrom, *minGain));
+    const auto [minPhase, maxPhase] =
+        std::minmax_element(b.phaseDeg, b.phaseDeg + BodeResponse::Points);
+    EXPECT_NEAR(b.phaseMax * 57.29577951308232, std::max(0.0, *maxPhase), 1e-9);
+    EXPECT_NEAR(b.phaseMin * 57.29577951308232, std::min(0.0, *minPhase), 1e-9);
+
+    for (int i = 0; i < BodeResponse::Points; i += 499) {
+        const double omega = b.frequency[i];
+        double want = r.flat;
+        if (std::isnan(r.flat)) {
+            want = b.gainMax + 100.0;
+        } else if ((r.slope < 0 && omega > w0) || (r.slope > 0 && omega < w0)) {
+            want = r.flat + r.slope * std::log10(omega / w0);
+        }
+        EXPECT_NEAR(b.asymptote[i], want, 1e-9) << "point " << i;
+    }
+}
+
+const double w2k = kTwoPi * 2000.0;
+const double w1k = kTwoPi * 1000.0;
+const double nyquist = M_PI / kTs;
+const double g2 = 20.0 * std::log10(2.0);
+const double g3 = 20.0 * std::log10(3.0);
+double DigitalStep(double start) {
+    return (nyquist - start) * 0.0001;
+}
+Row Digital(FilterKind kind, double w0, double a0, double zeta, double startMul, double extremes,
+            double flat, double slope) {
+    const double start = startMul * w0;
+    return {{w0, a0, zeta, kTs, kind}, start, DigitalStep(start), nyquist, extremes, flat, slope};
+}
+Row Analogue(FilterKind kind, double w0, double a0, double zeta, double startMul, double stepMul,
+             double flat, double slope) {
+    const double start = startMul * w0;
+    const double step = stepMul * w0;
+    const double g = 20.0 * std::log10(a0);
+    return {{w0, a0, zeta, kTs, kind}, start, step, start + 9999 * step, g, flat, slope};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, BodeRowTest,
+    testing::Values(
+        Digital(fkBandPass, w2k, 2.0, 0.05, 0.0015, 0.0, 2000.0 * std::log10(2.0) + 100.0, 0.0),
+        Digital(fkBandReject, w1k, 1.5, 0.25, 0.0015, 0.0, 2000.0 * std::log10(1.5) + 100.0, 0.0),
+        Digital(fkHighPass, w1k, 2.0, 0.3536, 0.001, 0.0, g2, 40.0),
+        Digital(fkLowPass, w2k, 2.0, 0.7071, 0.01, 0.0, g2, -40.0),
+        Digital(fkDifferentiator, w2k, 2.0, 0.05, 0.01, 0.0, kNone, 0.0),
+        Digital(fkIntegrator, w1k, 2.0, 0.05, 0.01, 0.0, kNone, 0.0),
+        Row{{0.0, 2.0, 0.05, kTs, fkDesigned},
+            M_PI / 200.0 / kTs,
+            DigitalStep(M_PI / 200.0 / kTs),
+            nyquist,
+            0.0,
+            kNone,
+            0.0},
+        Row{{0.0, 0.0, 0.05, kTs, fkNetwork},
+            0.96 * nyquist * 0.0001,
+            0.96 * nyquist * 0.0001,
+            0.96 * nyquist,
+            0.0,
+            kNone,
+            0.0},
+        Analogue(fkHighPass4th, w1k, 2.0, 0.3536, 0.001, 0.0015, g2, 80.0),
+        Analogue(fkLowPass4th, w2k, 3.0, 0.3536, 0.01, 0.015, g3, -80.0),
+        Analogue(fkAnalogueBandPass, w1k, 3.0, 0.1, 0.0015, 0.015, g3 + 100.0, 0.0),
+        Analogue(fkAnalogueBandPassNonInverting, w2k, 2.0, 0.5, 0.0015, 0.015, g2 + 100.0, 0.0),
+        Analogue(fkAnalogueBandReject, w1k, 2.0, 0.2, 0.0015, 0.015, g2 + 100.0, 0.0),
+        Analogue(fkAnalogueHighPass, w1k, 3.0, 0.7071, 0.001, 0.0015, g3, 40.0),
+        Analogue(fkAnalogueHighPassNonInverting, w2k, 2.0, 0.1, 0.001, 0.0015, g2, 40.0),
+        Analogue(fkAllPass, w1k, 2.0, 0.7071, 0.01, 0.015, g2, -40.0),
+        Analogue(fkAnalogueLowPass, w2k, 3.0, 0.1, 0.01, 0.015, g3, -40.0),
+        Analogue(fkAnalogueLowPassNonInverting, w1k, 2.0, 0.5, 0.01, 0.015, g2, -40.0)),
+    RowName);
+
+class BodeResponseTest : public testing::Test {
+protected:
+    DefaultDesignedFilterSource designed;
+    FilterNetwork network;
+    std::unique_ptr<BodeResponse> response = std::make_unique<BodeResponse>();
+
+    int NearestPoint(double omega) const {
+        int best = 0;
+        for (int i = 1; i < BodeResponse::Points; ++i) {
+            if (std::abs(response->frequency[i] - omega) <
+                std::abs(response->frequency[best] - omega)) {
+                best = i;
+            }
+        }
+        return best;
+    }
+};
+
+TEST_F(BodeResponseTest, WorkbenchBandPassPeaksAtItsCentreAndThePlotEndsAtNyquist) {
+    response->Compute({w2k, 2.0, 0.5 / 10.0, kTs, fkBandPass}, designed, network);
+    const int peak = static_cast<int>(
+        std::max_element(response->gainDb, response->gainDb + BodeResponse::Points) -
+        response->gainDb);
+    EXPECT_NEAR(response->gainMax, 6.0206, 0.001);
+    EXPECT_NEAR(response->frequency[peak] / kTwoPi, 2000.0, 2.5);
+    EXPECT_NEAR(response->phaseDeg[peak], 0.0, 1.0);
+
+    test::RecordingCanvas gainCanvas(657, 313);
+    test::RecordingCanvas phaseCanvas(657, 267);
+    Oscilloscope gain;
+    Oscilloscope phase;
+    response->Plot(gain, &gainCanvas, phase, &phaseCanvas);
+    EXPECT_NEAR(std::pow(10.0, gain.xMax), 20000.0, 1e-6);
+    EXPECT_NEAR(std::pow(10.0, gain.xMin), 3.0, 1e-9);
+    EXPECT_NEAR(gain.yMax, 8.02, 0.01);
+    EXPECT_EQ(gain.yMin, response->gainMin);
+    EXPECT_EQ(gain.logX, 1);
+    // Both plots draw both traces at every point after the first; the phase's black trace
+    // runs along the top edge.
+    const auto phaseLines = phaseCanvas.Only(test::RecordingCanvas::Op::Line);
+    int topEdge = 0;
+    for (const auto &line : phaseLines) {
+        topEdge += line.pen == ColorBlack && line.y1 == 0 && line.y2 == 0;
+    }
+    EXPECT_EQ(topEdge, BodeResponse::Points - 1);
+}
+
+TEST_F(BodeResponseTest, DifferentiatorAndIntegratorReadZeroDbAtTheOscillatorFrequency) {
+    for (FilterKind kind : {fkDifferentiator, fkIntegrator}) {
+        SCOPED_TRACE(kind);
+        const double w0 = kTwoPi * 200.0; // ω0·T ≈ 0.03
+        response->Compute({w0, 1.0, 0.05, kTs, kind}, designed, network);
+        EXPECT_NEAR(response->gainDb[NearestPoint(w0)], 0.0, 0.02);
+    }
+}
+
+TEST_F(BodeResponseTest, ZeroMagnitudeIsDrawnAtTheFloor) {
+    // A network whose input stage has gain 0, and a designed filter with all-zero numerator.
+    StageSetting settings[FilterNetwork::StageCount];
+    settings[FilterNetwork::InputStage] = {true, fkAllPass, 1000.0, 1.0, 0.0};
+    network.ApplySettings(settings);
+    response->Compute({0.0, 1.0, 0.5, kTs, fkNetwork}, designed, network);
+    EXPECT_EQ(response->gainMin, BodeResponse::FloorDb);
+    EXPECT_EQ(response->gainDb[BodeResponse::Points - 1], BodeResponse::FloorDb);
+
+    std::fill(designed.a, designed.a + 7, 0.0);
+    response->Compute({0.0, 1.0, 0.5, kTs, fkDesigned}, designed, network);
+    EXPECT_EQ(response->gainDb[1234], BodeResponse::FloorDb);
+    EXPECT_EQ(response->phaseDeg[1234], 0.0);
+}
+
+TEST_F(BodeResponseTest, ADenominatorOfZeroFaults) {
+    std::fill(designed.b, designed.b + 7, 0.0);
+    EXPECT_THROW(response->Compute({0.0, 1.0, 0.5, kTs, fkDesigned}, designed, network),
+                 FloatingPointError);
+}
+
+TEST(BodeInputError, RefusesOnlyWhatTheKindsFormulaUses) {
+    struct Case {
+        FilterKind kind;
+        double omega0, a0, ts;
+        bool refused;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const Case &c :
+         {Case{fkBandPass, 0.0, 2.0, kTs, true}, Case{fkLowPass, w1k, 0.0, kTs, true},
+          Case{fkAnalogueLowPass, w1k, -1.0, 0.0, true},
+          Case{fkAnalogueLowPass, w1k, 1.0, 0.0, false}, Case{fkHighPass, w1k, 1.0, 0.0, true},
+          Case{fkDifferentiator, w1k, 0.0, kTs, false}, Case{fkIntegrator, -w1k, 1.0, kTs, true},
+          Case{fkDesigned, 0.0, 0.0, kTs, false}, Case{fkNetwork, 0.0, 0.0, 0.0, true},
+          Case{fkBandPass, inf, 1.0, kTs, true}, Case{fkAnalogueHighPass, w1k, kNone, kTs, true}}) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind));
+        EXPECT_EQ(BodeInputError({c.omega0, c.a0, 0.05, c.ts, c.kind}).empty(), !c.refused);
+    }
+}
+
+} // namespace
+} // namespace kaldorium

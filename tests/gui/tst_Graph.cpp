@@ -1,0 +1,187 @@
+#include "FakeUiServices.h"
+#include "GuiTestSupport.h"
+
+#include "common/NumberText.h"
+#include "signal/DesignedFilterSource.h"
+#include "tools/BodeResponse.h"
+#include "tools/FilterNetwork.h"
+#include "tools/Graph.h"
+#include "widgets/PlotImage.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+const char *const resultControls[] = {"PhasePlot", "GainPlot", "GainX",  "GainY",  "PhaseX",
+                                      "PhaseY",    "Label1",   "Label2", "Label3", "Label4",
+                                      "Label5",    "Label6",   "Label7", "Label8"};
+
+int RedPixels(const QImage &image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            n += image.pixel(x, y) == qRgb(255, 0, 0);
+        }
+    }
+    return n;
+}
+} // namespace
+
+// The Bode plot window as the workbench and the calculator use it: inputs set, then exec().
+class TestGraph : public QObject {
+    Q_OBJECT
+
+private:
+    FakeUiServices services;
+    kaldorium::DefaultDesignedFilterSource designed;
+    kaldorium::FilterNetwork network;
+    std::unique_ptr<TGraphForm> graph;
+
+    bool visible(const char *name) { return control<QWidget>(graph.get(), name)->isVisible(); }
+    bool computed() { return !visible("MessageLabel") && visible("GainPlot"); }
+    // Moves the mouse to the pixel of value (x, y) on a plot.
+    void hover(const char *plot, const kaldorium::Oscilloscope &scope, double x, double y) {
+        kaldorium::Oscilloscope s = scope;
+        s.ToPixelX(x);
+        s.ToPixelY(y);
+        const QPointF at(s.pixelX, s.pixelY);
+        QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(control<QWidget>(graph.get(), plot), &move);
+    }
+
+private slots:
+    void init() {
+        services = FakeUiServices();
+        designed = kaldorium::DefaultDesignedFilterSource();
+        graph = std::make_unique<TGraphForm>(services, designed, network);
+    }
+    void cleanup() { graph.reset(); }
+
+    void showsMessageWhileComputingThenPlotsAndReadsOut() {
+        // The workbench's band pass: f0 = 2000 Hz, Q = 10, A0 = 2, Ts = 0.000025 s.
+        graph->omega0 = 6.283185307179586 * 2000.0;
+        graph->amplification = 2.0;
+        graph->damping = 0.05;
+        graph->ts = 0.000025;
+        graph->type = 0;
+        graph->titleName = QStringLiteral("Digital Band Pass Filter (2nd Order)");
+        bool modal = false;
+        bool waitingShown = false;
+        QStringList hiddenWhileComputing;
+        bool plotted = false;
+        QTimer::singleShot(0, graph.get(), [&] {
+            modal = QApplication::activeModalWidget() == graph.get();
+            waitingShown = visible("MessageLabel");
+            for (const char *name : resultControls) {
+                if (!visible(name)) {
+                    hiddenWhileComputing << QString::fromLatin1(name);
+                }
+            }
+            QTRY_VERIFY(computed());
+            plotted = true;
+            graph->accept();
+        });
+        QCOMPARE(graph->exec(), int(QDialog::Accepted));
+        QVERIFY(modal);
+        QVERIFY(waitingShown);
+        QCOMPARE(hiddenWhileComputing.size(), int(std::size(resultControls)));
+        QVERIFY(plotted);
+        QCOMPARE(graph->windowTitle(),
+                 QStringLiteral("(KALDOR) Bode Plot Of Digital Band Pass Filter (2nd Order)"));
+        QCOMPARE(graph->size(), QSize(704, 649));
+        QCOMPARE(control<QWidget>(graph.get(), "GainPlot")->size(), QSize(657, 313));
+        QCOMPARE(control<QWidget>(graph.get(), "PhasePlot")->size(), QSize(657, 267));
+        qInfo("Bode band pass, computed and plotted in %.1f ms", graph->LastPlotMilliseconds());
+
+        // The axis ends at the Nyquist frequency; the gain range runs to about 8 dB.
+        QCOMPARE(std::pow(10.0, graph->GainScope().xMax), 20000.0);
+        QVERIFY(std::abs(graph->GainScope().yMax - 8.02) < 0.01);
+        auto *gainPlot = control<PlotImage>(graph.get(), "GainPlot");
+        QVERIFY(RedPixels(gainPlot->Canvas().Image()) > 600);
+        auto *phasePlot = control<PlotImage>(graph.get(), "PhasePlot");
+        QVERIFY(RedPixels(phasePlot->Canvas().Image()) > 600);
+
+        // The read-outs at the peak: frequency (Hz) and gain (dB), each within a pixel.
+        graph->show();
+        QVERIFY(QTest::qWaitForWindowExposed(graph.get()));
+        QTRY_VERIFY(computed());
+        hover("GainPlot", graph->GainScope(), std::log10(2000.0), 6.02);
+        const double hz = control<QLineEdit>(graph.get(), "GainX")->text().toDouble();
+        QVERIFY2(std::abs(hz / 2000.0 - 1.0) < 0.02, qPrintable(QString::number(hz)));
+        QVERIFY(std::abs(control<QLineEdit>(graph.get(), "GainY")->text().toDouble() - 6.02) < 0.5);
+        hover("PhasePlot", graph->PhaseScope(), std::log10(200.0), 45.0);
+        const double phaseHz = control<QLineEdit>(graph.get(), "PhaseX")->text().toDouble();
+        QVERIFY(std::abs(phaseHz / 200.0 - 1.0) < 0.02);
+        QVERIFY(std::abs(control<QLineEdit>(graph.get(), "PhaseY")->text().toDouble() - 45.0) <
+                1.0);
+        QVERIFY(!control<QLineEdit>(graph.get(), "GainX")->isEnabled());
+    }
+
+    void refusedInputsShowTheErrorAndNeverOpen_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("omega0");
+        QTest::addColumn<double>("amplification");
+        QTest::newRow("band pass at 0 Hz") << 0 << 0.0 << 2.0;
+        QTest::newRow("low pass amplified 0 times") << 3 << 12566.0 << 0.0;
+        QTest::newRow("analogue calculator, negative w0") << 13 << -1000.0 << 1.0;
+        QTest::newRow("integrator at 0 Hz") << 7 << 0.0 << 1.0;
+    }
+    void refusedInputsShowTheErrorAndNeverOpen() {
+        QFETCH(int, type);
+        QFETCH(double, omega0);
+        QFETCH(double, amplification);
+        graph->type = type;
+        graph->omega0 = omega0;
+        graph->amplification = amplification;
+        bool opened = false;
+        QTimer::singleShot(200, graph.get(), [&] {
+            opened = graph->isVisible();
+            graph->reject();
+        });
+        QCOMPARE(graph->exec(), int(QDialog::Rejected));
+        QVERIFY(!opened);
+        QCOMPARE(services.errors.size(), 1);
+        QVERIFY(services.errors[0].contains(QStringLiteral("above 0")));
+        QTest::qWait(250);
+        QVERIFY(!opened);
+    }
+
+    void faultDuringTheComputationEndsWithEmptyPlotsShown() {
+        // Typed coefficients with an all-zero denominator.
+        std::fill(designed.b, designed.b + 7, 0.0);
+        graph->type = 9;
+        graph->show();
+        QVERIFY(QTest::qWaitForWindowExposed(graph.get()));
+        QTRY_VERIFY(computed());
+        for (const char *name : resultControls) {
+            QVERIFY2(visible(name), name);
+        }
+        QCOMPARE(services.errors, QStringList{QStringLiteral("Floating point division by zero")});
+        QCOMPARE(RedPixels(control<PlotImage>(graph.get(), "GainPlot")->Canvas().Image()), 0);
+    }
+
+    void plotsTheNetworkItIsGiven() {
+        // A network of gain 0 is drawn at the floor, not refused.
+        kaldorium::StageSetting settings[kaldorium::FilterNetwork::StageCount];
+        settings[kaldorium::FilterNetwork::OutputStage] = {true, kaldorium::fkAllPass, 1.0, 1.0,
+                                                           0.0};
+        network.ApplySettings(settings);
+        graph->type = 19;
+        graph->titleName = QStringLiteral("Network Filter");
+        graph->show();
+        QTRY_VERIFY(computed());
+        QVERIFY(services.errors.isEmpty());
+        QCOMPARE(graph->GainScope().yMin, kaldorium::BodeResponse::FloorDb);
+        QCOMPARE(std::pow(10.0, graph->GainScope().xMax), 0.96 * 20000.0);
+    }
+};
+
+QTEST_MAIN(TestGraph)
+#include "tst_Graph.moc"
