@@ -380,7 +380,6 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
     const double scale = 2.0 / N;
     Complex *A = blocks.A.data();
     Complex *B = blocks.B.data();
-    double *M = blocks.magnitudes.data();
     double peak = 0.0;
     std::uint64_t written = 0;
     std::uint64_t consumed = 0;
@@ -398,9 +397,10 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
             }
             A[i] = Complex{x, 0.0};
         }
-        ComputeFFT(s.window, N, A, B, M, peak);
+        // No magnitudes are read, so none are computed.
+        ComputeFFT(s.window, N, A, B, nullptr, peak);
         ChangeSpectrum(kind, N, fs, s);
-        ComputeConjugateFFT(WindowKind::NoWindow, N, B, A, M, peak);
+        ComputeConjugateFFT(WindowKind::NoWindow, N, B, A, nullptr, peak);
         for (int m = 0; m < N; ++m, ++written) {
             const double y = scale * A[m].re;
             if (written < count && !WriteFrame(output, y)) {

@@ -48,12 +48,11 @@ struct WavEffectSettings {
     int shift2 = 3;
 };
 
-// The workbench's sample blocks A and B and its magnitudes: the block effects work in them in
-// place, so nothing is allocated per block.
+// The workbench's sample blocks A and B: the block effects work in them in place, so nothing is
+// allocated per block.
 struct EffectBlocks {
     std::array<Complex, kMaxTransformLength> A{};
     std::array<Complex, kMaxTransformLength> B{};
-    std::array<double, kMaxTransformLength> magnitudes{};
 };
 
 // Told the input frames done out of the total, at least every few thousand frames and after

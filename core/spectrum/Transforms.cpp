@@ -15,6 +15,10 @@ constexpr double kTwoPi = 6.283185307179586;
 
 // M[k] = √(Re² + Im²); P = the largest M[k], strictly greater, starting from 0, over all N bins.
 void Magnitudes(int N, const Complex *X, double *M, double &P) {
+    P = 0.0;
+    if (M == nullptr) {
+        return;
+    }
     int k = 0;
 #ifdef __SSE2__
     // Two bins at a time, each with the same products, sum and correctly rounded root.
@@ -206,7 +210,9 @@ void FastTransform(WindowKind kind, int N, const Complex *x, Complex *X, double 
         // The bit-reversed load would reach past the block; nothing is transformed.
         for (int k = 0; k < N; ++k) {
             X[k] = Complex{};
-            M[k] = 0.0;
+            if (M != nullptr) {
+                M[k] = 0.0;
+            }
         }
         return;
     }
