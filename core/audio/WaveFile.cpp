@@ -233,7 +233,15 @@ bool WaveFile::OpenForReading(const std::string &path) {
     if (!Seek(in, start)) {
         return failClosed("Couldn't find data chunk");
     }
+    AllocateBuffer();
     return true;
+}
+
+void WaveFile::AllocateBuffer() {
+    if (buffer == nullptr) {
+        buffer = std::make_unique<std::uint8_t[]>(kBufferBytes);
+    }
+    readPos = readEnd = writeEnd = 0;
 }
 
 bool WaveFile::CreateForWriting(const std::string &path) {
@@ -244,19 +252,23 @@ bool WaveFile::CreateForWriting(const std::string &path) {
     if (output == nullptr) {
         return Fail("Couldn't open output file");
     }
+    // The object buffers the samples itself; unbuffered, a short write is seen where it happens.
+    std::setvbuf(output, nullptr, _IONBF, 0);
+    AllocateBuffer();
     dataBytes = 0;
     return PutHeader(output);
 }
 
 bool WaveFile::RewindToSamples() {
     if (reader != nullptr) {
+        readPos = readEnd = 0;
         if (!reader->Restart() || !reader->Descend("data")) {
             return Fail("Couldn't find data chunk on reset");
         }
         return true;
     }
     if (output != nullptr) {
-        return Seek(output, kHeaderBytes);
+        return Flush() && Seek(output, kHeaderBytes);
     }
     return false;
 }
@@ -264,15 +276,16 @@ bool WaveFile::RewindToSamples() {
 bool WaveFile::CloseFile() {
     if (reader != nullptr) {
         reader.reset();
+        readPos = readEnd = 0;
         return true;
     }
     if (output == nullptr) {
         return true;
     }
-    bool ok = true;
+    bool ok = Flush();
     if (headerDirty) {
         const std::int64_t position = Tell(output);
-        ok = PutHeader(output);
+        ok = PutHeader(output) && ok;
         Seek(output, position);
     }
     // Buffered samples reach the disk only now; losing them must not pass as success.
@@ -299,20 +312,23 @@ bool WaveFile::AppendSamplesOf(WaveFile &source) {
     if (source.reader == nullptr) {
         return Fail("Copy from an unopened file");
     }
-    std::uint8_t buffer[kCopyBlockBytes];
+    if (!Flush()) {
+        return false;
+    }
+    std::uint8_t block[kCopyBlockBytes];
     if (!source.RewindToSamples()) {
         return Fail("Couldn't reset input file to start");
     }
     std::uint32_t copied = 0;
     while (copied < source.dataBytes) {
         const std::size_t n = std::min<std::size_t>(kCopyBlockBytes, source.dataBytes - copied);
-        if (std::fread(buffer, 1, n, source.reader->Stream()) != n) {
+        if (std::fread(block, 1, n, source.reader->Stream()) != n) {
             return Fail("Error reading samples from input file");
         }
         if (dataBytes > kMaxDataBytes || n > kMaxDataBytes - dataBytes) {
             return Fail("Couldn't write samples");
         }
-        if (std::fwrite(buffer, 1, n, output) != n) {
+        if (std::fwrite(block, 1, n, output) != n) {
             return Fail("Error writing samples to output file");
         }
         dataBytes += static_cast<std::uint32_t>(n);
@@ -322,7 +338,7 @@ bool WaveFile::AppendSamplesOf(WaveFile &source) {
     return true;
 }
 
-bool WaveFile::ReadValue(double &value) {
+bool WaveFile::ReadValueSlow(double &value) {
     value = 0.0;
     switch (bitsPerSample) {
     case 8: {
@@ -355,21 +371,14 @@ bool WaveFile::ReadValue(float &value) {
     return ok;
 }
 
-bool WaveFile::WriteValue(double value) {
+bool WaveFile::WriteValueSlow(double value) {
     if (bitsPerSample != 8 && bitsPerSample != 16) {
         return Fail("Floats can be written only as 8 or 16-bit samples");
     }
-    // A NaN is written as silence; anything beyond ±2 saturates anyway and is held there first
-    // so that the scaling below cannot overflow.
-    const double x = std::isnan(value) ? 0.0 : std::clamp(value, -2.0, 2.0);
     if (bitsPerSample == 8) {
-        // (x + 1)·127, truncated toward zero, held to 0 … 255 instead of wrapping round.
-        const double b = std::clamp(std::trunc((x + 1.0) * 127.0), 0.0, 255.0);
-        return WriteByteSample(static_cast<std::uint8_t>(b));
+        return WriteByteSample(ByteOf(value));
     }
-    // x·32767, truncated toward zero, held to −32768 … 32767 instead of wrapping round.
-    const double s = std::clamp(std::trunc(x * 32767.0), -32768.0, 32767.0);
-    return WriteWordSample(static_cast<std::int16_t>(s));
+    return WriteWordSample(WordOf(value));
 }
 
 bool WaveFile::ReadByteSample(std::uint8_t &sample) {
@@ -413,25 +422,78 @@ bool WaveFile::WriteWordSample(std::int16_t sample) {
     return WriteBytes(bytes, sizeof bytes);
 }
 
-bool WaveFile::ReadBytes(void *buffer, std::size_t n) {
-    if (reader == nullptr || std::fread(buffer, 1, n, reader->Stream()) != n) {
+bool WaveFile::ReadBytes(void *target, std::size_t n) {
+    if (n <= readEnd - readPos) {
+        std::memcpy(target, buffer.get() + readPos, n);
+        readPos += n;
+        return true;
+    }
+    if (reader == nullptr) {
         return Fail("Couldn't read samples");
+    }
+    auto *out = static_cast<std::uint8_t *>(target);
+    while (n > 0) {
+        if (readPos == readEnd) {
+            readPos = 0;
+            readEnd = std::fread(buffer.get(), 1, kBufferBytes, reader->Stream());
+            if (readEnd == 0) {
+                // What was there has been taken, as a short read of the stream takes it.
+                return Fail("Couldn't read samples");
+            }
+        }
+        const std::size_t taken = std::min(n, readEnd - readPos);
+        std::memcpy(out, buffer.get() + readPos, taken);
+        readPos += taken;
+        out += taken;
+        n -= taken;
     }
     return true;
 }
 
-bool WaveFile::WriteBytes(const void *buffer, std::size_t n) {
+bool WaveFile::WriteBytes(const void *source, std::size_t n) {
     // The RIFF size dataBytes + 36 must stay a valid 32-bit size.
-    if (output == nullptr || dataBytes > kMaxDataBytes || n > kMaxDataBytes - dataBytes ||
-        std::fwrite(buffer, 1, n, output) != n) {
+    if (output == nullptr || dataBytes > kMaxDataBytes || n > kMaxDataBytes - dataBytes) {
         return Fail("Couldn't write samples");
     }
+    if (n > kBufferBytes - writeEnd) {
+        if (!Flush()) {
+            return false;
+        }
+        if (n > kBufferBytes) {
+            if (std::fwrite(source, 1, n, output) != n) {
+                return Fail("Couldn't write samples");
+            }
+            dataBytes += static_cast<std::uint32_t>(n);
+            headerDirty = true;
+            return true;
+        }
+    }
+    std::memcpy(buffer.get() + writeEnd, source, n);
+    writeEnd += n;
     dataBytes += static_cast<std::uint32_t>(n);
     headerDirty = true;
     return true;
 }
 
+bool WaveFile::Flush() {
+    if (output == nullptr || writeEnd == 0) {
+        return true;
+    }
+    const std::size_t pending = writeEnd;
+    writeEnd = 0;
+    const std::size_t written = std::fwrite(buffer.get(), 1, pending, output);
+    if (written != pending) {
+        // The header must not claim bytes that never reached the file.
+        dataBytes -=
+            static_cast<std::uint32_t>(std::min<std::size_t>(pending - written, dataBytes));
+        return Fail("Couldn't write samples");
+    }
+    return true;
+}
+
 bool WaveFile::PutHeader(std::FILE *stream) {
+    // Buffered samples belong where the stream stands now, not behind the header.
+    const bool flushed = stream != output || Flush();
     if (stream == nullptr || !Seek(stream, 0)) {
         return false;
     }
@@ -454,7 +516,7 @@ bool WaveFile::PutHeader(std::FILE *stream) {
     if (stream == output) {
         headerDirty = false;
     }
-    return true;
+    return flushed;
 }
 
 } // namespace kaldorium

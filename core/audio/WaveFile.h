@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -86,18 +88,55 @@ public:
     bool AppendSamplesOf(WaveFile &source);
 
     // 8-bit: b/127 − 1; 16-bit: s/32767. A failed read delivers 0.
-    bool ReadValue(double &value);
+    bool ReadValue(double &value) {
+        // 16-bit samples already in the buffer take the short way.
+        if (bitsPerSample == 16 && readEnd - readPos >= 2) {
+            const std::uint8_t *p = buffer.get() + readPos;
+            readPos += 2;
+            value = static_cast<std::int16_t>(p[0] | (p[1] << 8)) / 32767.0;
+            return true;
+        }
+        return ReadValueSlow(value);
+    }
     bool ReadValue(float &value);
     // 8-bit: (x + 1)·127, 16-bit: x·32767, truncated toward zero and held to the sample's range.
-    bool WriteValue(double value);
+    bool WriteValue(double value) {
+        if (bitsPerSample == 16 && writeEnd <= kBufferBytes - 2 && output != nullptr &&
+            dataBytes <= kMaxDataBytes - 2) {
+            const auto s = static_cast<std::uint16_t>(WordOf(value));
+            buffer[writeEnd] = static_cast<std::uint8_t>(s & 0xFFu);
+            buffer[writeEnd + 1] = static_cast<std::uint8_t>(s >> 8);
+            writeEnd += 2;
+            dataBytes += 2;
+            headerDirty = true;
+            return true;
+        }
+        return WriteValueSlow(value);
+    }
+
+    // The stored samples of x. A NaN is written as silence; anything beyond ±2 saturates anyway
+    // and is held there first, so that the products fit an int, whose conversion truncates
+    // toward zero. Values beyond the sample's range are held there instead of wrapping round.
+    static std::uint8_t ByteOf(double x) {
+        const double held = std::isnan(x) ? 0.0 : std::clamp(x, -2.0, 2.0);
+        // (x + 1)·127
+        return static_cast<std::uint8_t>(
+            std::clamp(static_cast<int>((held + 1.0) * 127.0), 0, 255));
+    }
+    static std::int16_t WordOf(double x) {
+        const double held = std::isnan(x) ? 0.0 : std::clamp(x, -2.0, 2.0);
+        // x·32767
+        return static_cast<std::int16_t>(
+            std::clamp(static_cast<int>(held * 32767.0), -32768, 32767));
+    }
 
     bool ReadByteSample(std::uint8_t &sample);
     bool WriteByteSample(std::uint8_t sample);
     bool ReadWordSample(std::int16_t &sample);
     bool WriteWordSample(std::int16_t sample);
 
-    bool ReadBytes(void *buffer, std::size_t n);
-    bool WriteBytes(const void *buffer, std::size_t n);
+    bool ReadBytes(void *target, std::size_t n);
+    bool WriteBytes(const void *source, std::size_t n);
 
     // Writes the 44-byte header of the fields at offset 0 of `stream`.
     bool PutHeader(std::FILE *stream);
@@ -112,9 +151,25 @@ public:
 
 private:
     bool Fail(const char *text);
+    bool ReadValueSlow(double &value);
+    bool WriteValueSlow(double value);
+    // Writer: writes the buffered samples to the output stream. After a short write dataBytes
+    // counts only the bytes that reached it.
+    bool Flush();
+    void AllocateBuffer();
 
     std::unique_ptr<RiffChunkReader> reader;
     std::FILE *output = nullptr;
+
+    // Samples pass through this buffer rather than one stdio call each. Reader: bytes
+    // [readPos, readEnd) are read from the stream but not yet delivered; every seek of the
+    // stream empties it. Writer: bytes [0, writeEnd) are accepted but not yet written; they are
+    // written before every seek, before a copy and at the end.
+    static constexpr std::size_t kBufferBytes = 64 * 1024;
+    std::unique_ptr<std::uint8_t[]> buffer;
+    std::size_t readPos = 0;
+    std::size_t readEnd = 0;
+    std::size_t writeEnd = 0;
 
 public:
     std::uint16_t formatTag = 0;

@@ -3,6 +3,10 @@
 #include <climits>
 #include <cmath>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace kaldorium {
 
 namespace {
@@ -12,8 +16,27 @@ constexpr double kTwoPi = 6.283185307179586;
 // M[k] = √(Re² + Im²); P = the largest M[k], strictly greater, starting from 0, over all N bins.
 void Magnitudes(int N, const Complex *X, double *M, double &P) {
     P = 0.0;
-    for (int k = 0; k < N; ++k) {
+    if (M == nullptr) {
+        return;
+    }
+    int k = 0;
+#ifdef __SSE2__
+    // Two bins at a time, each with the same products, sum and correctly rounded root.
+    for (; k + 1 < N; k += 2) {
+        const __m128d a = _mm_loadu_pd(&X[k].re);
+        const __m128d b = _mm_loadu_pd(&X[k + 1].re);
+        const __m128d squaresA = _mm_mul_pd(a, a);
+        const __m128d squaresB = _mm_mul_pd(b, b);
+        const __m128d sums =
+            _mm_add_pd(_mm_unpacklo_pd(squaresA, squaresB), _mm_unpackhi_pd(squaresA, squaresB));
+        _mm_storeu_pd(M + k, _mm_sqrt_pd(sums));
+    }
+#endif
+    for (; k < N; ++k) {
         M[k] = std::sqrt(X[k].re * X[k].re + X[k].im * X[k].im);
+    }
+    P = 0.0;
+    for (k = 0; k < N; ++k) {
         // isgreater keeps a NaN bin from raising the invalid-operation flag of a guarded caller.
         if (std::isgreater(M[k], P)) {
             P = M[k];
@@ -23,6 +46,110 @@ void Magnitudes(int N, const Complex *X, double *M, double &P) {
 
 bool IsPowerOfTwo(int n) {
     return n > 0 && (n & (n - 1)) == 0;
+}
+
+// For every power of two N from 2 to kMaxTransformLength: the twiddles cos θ and −sin θ with
+// θ = 2π·j/N for j = 0 … N/2 − 1, and the bit reversal of every index. The butterflies of span L
+// use j = (N/L)·k; since N/L is a power of two, (N/L)·2π·k/N rounds to the same double as
+// 2π·(N/L·k)/N, so the table holds exactly what cos and sin give for each butterfly.
+class FastTables {
+public:
+    FastTables() {
+        for (int m = 1; (1 << m) <= kMaxTransformLength; ++m) {
+            const int N = 1 << m;
+            Complex *row = Twiddles(N);
+            for (int j = 0; j < N / 2; ++j) {
+                const double theta = 1 * kTwoPi * j / N;
+                row[j] = Complex{std::cos(theta), -std::sin(theta)};
+            }
+            int *order = Reversed(N);
+            for (int i = 0; i < N; ++i) {
+                int r = 0;
+                for (int b = 0; b < m; ++b) {
+                    r |= ((i >> b) & 1) << (m - 1 - b);
+                }
+                order[i] = r;
+            }
+        }
+    }
+
+    // The tables of length N start at offset N − 2 (N/2 − 1 for the twiddles): 2 + 4 + … + N/2.
+    Complex *Twiddles(int N) { return twiddles + (N / 2 - 1); }
+    int *Reversed(int N) { return reversed + (N - 2); }
+
+private:
+    Complex twiddles[kMaxTransformLength - 1];
+    int reversed[2 * kMaxTransformLength - 2];
+};
+
+FastTables &Tables() {
+    static FastTables tables;
+    return tables;
+}
+
+// u = t·X[a+half], X[a+half] = X[a] − u, X[a] = X[a] + u for a = k, k+L, … while a < N − 1, with
+// u = (tr·xr − ti·xi, ti·xr + tr·xi). The packed form does the same IEEE operations on the same
+// operands (−(ti·xi) added is ti·xi subtracted), so both forms give the same bits.
+void Butterflies(Complex *X, int N, int k, int L, int half, double tr, double ti) {
+#ifdef __SSE2__
+    const __m128d t1 = _mm_set1_pd(tr);
+    const __m128d t2 = _mm_set1_pd(ti);
+    const __m128d negateLow = _mm_set_pd(0.0, -0.0);
+    for (int a = k; a < N - 1; a += L) {
+        double *lo = &X[a].re;
+        double *hi = &X[a + half].re;
+        const __m128d l = _mm_loadu_pd(lo);
+        const __m128d h = _mm_loadu_pd(hi);
+        const __m128d p1 = _mm_mul_pd(t1, h);                        // tr·xr, tr·xi
+        const __m128d p2 = _mm_mul_pd(t2, _mm_shuffle_pd(h, h, 1));  // ti·xi, ti·xr
+        const __m128d u = _mm_add_pd(p1, _mm_xor_pd(p2, negateLow)); // ur, ui
+        _mm_storeu_pd(hi, _mm_sub_pd(l, u));
+        _mm_storeu_pd(lo, _mm_add_pd(l, u));
+    }
+#else
+    for (int a = k; a < N - 1; a += L) {
+        const Complex lo = X[a];
+        const Complex hi = X[a + half];
+        const double ur = tr * hi.re - ti * hi.im;
+        const double ui = ti * hi.re + tr * hi.im;
+        X[a + half] = Complex{lo.re - ur, lo.im - ui};
+        X[a] = Complex{lo.re + ur, lo.im + ui};
+    }
+#endif
+}
+
+// The butterflies of one stage with the twiddle of k at twiddle[stride·k], for every group of L
+// in turn: each butterfly has the operands it has in Butterflies, only the order differs.
+void GroupedButterflies(Complex *X, int N, int L, int half, const Complex *twiddle, int stride) {
+#ifdef __SSE2__
+    const __m128d negateLow = _mm_set_pd(0.0, -0.0);
+    for (int g = 0; g < N; g += L) {
+        double *lo = &X[g].re;
+        double *hi = &X[g + half].re;
+        for (int k = 0; k < half; ++k, lo += 2, hi += 2) {
+            const Complex t = twiddle[stride * k];
+            const __m128d l = _mm_loadu_pd(lo);
+            const __m128d h = _mm_loadu_pd(hi);
+            const __m128d p1 = _mm_mul_pd(_mm_set1_pd(t.re), h);
+            const __m128d p2 = _mm_mul_pd(_mm_set1_pd(t.im), _mm_shuffle_pd(h, h, 1));
+            const __m128d u = _mm_add_pd(p1, _mm_xor_pd(p2, negateLow));
+            _mm_storeu_pd(hi, _mm_sub_pd(l, u));
+            _mm_storeu_pd(lo, _mm_add_pd(l, u));
+        }
+    }
+#else
+    for (int g = 0; g < N; g += L) {
+        for (int k = 0; k < half; ++k) {
+            const Complex t = twiddle[stride * k];
+            const Complex lo = X[g + k];
+            const Complex hi = X[g + k + half];
+            const double ur = t.re * hi.re - t.im * hi.im;
+            const double ui = t.im * hi.re + t.re * hi.im;
+            X[g + k + half] = Complex{lo.re - ur, lo.im - ui};
+            X[g + k] = Complex{lo.re + ur, lo.im + ui};
+        }
+    }
+#endif
 }
 
 void DirectTransform(WindowKind kind, int N, Complex *x, Complex *X, double *M, double &P,
@@ -83,7 +210,9 @@ void FastTransform(WindowKind kind, int N, const Complex *x, Complex *X, double 
         // The bit-reversed load would reach past the block; nothing is transformed.
         for (int k = 0; k < N; ++k) {
             X[k] = Complex{};
-            M[k] = 0.0;
+            if (M != nullptr) {
+                M[k] = 0.0;
+            }
         }
         return;
     }
@@ -91,39 +220,56 @@ void FastTransform(WindowKind kind, int N, const Complex *x, Complex *X, double 
     while ((1 << m) < N) {
         ++m;
     }
+    const bool tabled = N >= 2 && N <= kMaxTransformLength;
+    const Complex *twiddle = tabled ? Tables().Twiddles(N) : nullptr;
+    const int *reversed = tabled ? Tables().Reversed(N) : nullptr;
 
     // Bit-reversed load: X[r] = w(i)·x[i] (or w(i)·conj(x[i])), r being i with its m low bits
-    // reversed.
+    // reversed. A weight of exactly 1 changes nothing and is not multiplied.
+    const bool weighted = kind >= WindowKind::Hamming && kind <= WindowKind::Bartlett;
     for (int i = 0; i < N; ++i) {
         int r = 0;
-        for (int b = 0; b < m; ++b) {
-            r |= ((i >> b) & 1) << (m - 1 - b);
+        if (tabled) {
+            r = reversed[i];
+        } else {
+            for (int b = 0; b < m; ++b) {
+                r |= ((i >> b) & 1) << (m - 1 - b);
+            }
         }
-        const double w = WindowWeight(kind, i, N);
-        X[r].re = w * x[i].re;
-        X[r].im = w * (conjugate ? -x[i].im : x[i].im);
+        const double im = conjugate ? -x[i].im : x[i].im;
+        if (weighted) {
+            const double w = WindowWeight(kind, i, N);
+            X[r].re = w * x[i].re;
+            X[r].im = w * im;
+        } else {
+            X[r].re = x[i].re;
+            X[r].im = im;
+        }
     }
 
     // Butterflies of span L = 2^s: u = t·X[a+half], X[a+half] = X[a] − u, X[a] = X[a] + u, with
-    // the twiddle t = cos θ − j·sin θ, θ = (N/L)·2π·k/N, computed afresh for each k.
+    // the twiddle t = cos θ − j·sin θ, θ = (N/L)·2π·k/N.
     for (int s = 1; s <= m; ++s) {
         const int L = 1 << s;
         const int half = L / 2;
         const int stride = N / L;
+        if (tabled && half >= 4) {
+            // The same butterflies group by group, so that memory is walked in order.
+            GroupedButterflies(X, N, L, half, twiddle, stride);
+            continue;
+        }
         for (int k = 0; k < half; ++k) {
-            const double theta = stride * kTwoPi * k / N;
-            const double tr = std::cos(theta);
-            const double ti = -std::sin(theta);
-            for (int a = k; a < N - 1; a += L) {
-                Complex &lo = X[a];
-                Complex &hi = X[a + half];
-                const double ur = tr * hi.re - ti * hi.im;
-                const double ui = ti * hi.re + tr * hi.im;
-                hi.re = lo.re - ur;
-                hi.im = lo.im - ui;
-                lo.re += ur;
-                lo.im += ui;
+            double tr = 0.0;
+            double ti = 0.0;
+            if (tabled) {
+                tr = twiddle[stride * k].re;
+                ti = twiddle[stride * k].im;
+            } else {
+                const double theta = stride * kTwoPi * k / N;
+                tr = std::cos(theta);
+                ti = -std::sin(theta);
             }
+            Butterflies(X, N, k, L, half, tr, ti);
         }
     }
     Magnitudes(N, X, M, P);

@@ -37,7 +37,8 @@ void ComputeDFT(WindowKind kind, int N, Complex *x, Complex *X, double *M, doubl
 void ComputeConjugateDFT(WindowKind kind, int N, Complex *x, Complex *X, double *M, double &P);
 
 // Radix-2 FFT of the windowed input; N must be a power of two (any other length transforms
-// nothing and gives zeros). The input is left untouched.
+// nothing and gives zeros). The input is left untouched. A caller that reads no magnitudes may
+// pass a null M; P is then 0.
 void ComputeFFT(WindowKind kind, int N, const Complex *x, Complex *X, double *M, double &P);
 
 // As ComputeFFT, applied to conj(x[n]). With NoWindow this is N times the conjugate of the inverse

@@ -340,3 +340,81 @@ TEST(Transforms, FFTLengthRoundsUpToAPowerOfTwoOfAtLeastTwo) {
         EXPECT_EQ(FFTLength(n), length) << "n = " << n;
     }
 }
+
+namespace {
+
+// The radix-2 FFT step by step, each twiddle taken from cos and sin afresh at its own angle
+// (N/L)·2π·k/N, each weight from WindowWeight: the results the fast transform must reproduce
+// bit for bit.
+void PlainFFT(int kind, int N, const std::vector<Complex> &x, bool conjugate,
+              std::vector<Complex> &X, std::vector<double> &M, double &P) {
+    int m = 0;
+    while ((1 << m) < N) {
+        ++m;
+    }
+    X.assign(static_cast<std::size_t>(N), Complex{});
+    M.assign(static_cast<std::size_t>(N), 0.0);
+    for (int i = 0; i < N; ++i) {
+        int r = 0;
+        for (int b = 0; b < m; ++b) {
+            r |= ((i >> b) & 1) << (m - 1 - b);
+        }
+        const double w = WindowWeight(static_cast<WindowKind>(kind), i, N);
+        const auto ui = static_cast<std::size_t>(i);
+        X[static_cast<std::size_t>(r)] = {w * x[ui].re, w * (conjugate ? -x[ui].im : x[ui].im)};
+    }
+    for (int s = 1; s <= m; ++s) {
+        const int L = 1 << s;
+        const int half = L / 2;
+        for (int k = 0; k < half; ++k) {
+            const double theta = (N / L) * 6.283185307179586 * k / N;
+            const double tr = std::cos(theta);
+            const double ti = -std::sin(theta);
+            for (int a = k; a < N - 1; a += L) {
+                Complex &lo = X[static_cast<std::size_t>(a)];
+                Complex &hi = X[static_cast<std::size_t>(a + half)];
+                const double ur = tr * hi.re - ti * hi.im;
+                const double ui = ti * hi.re + tr * hi.im;
+                hi = {lo.re - ur, lo.im - ui};
+                lo = {lo.re + ur, lo.im + ui};
+            }
+        }
+    }
+    P = 0.0;
+    for (std::size_t k = 0; k < X.size(); ++k) {
+        M[k] = std::sqrt(X[k].re * X[k].re + X[k].im * X[k].im);
+        P = M[k] > P ? M[k] : P;
+    }
+}
+
+} // namespace
+
+class FastIsBitIdentical : public ::testing::TestWithParam<int> {};
+
+TEST_P(FastIsBitIdentical, ToTheStepByStepTransform) {
+    const int kind = GetParam();
+    for (int N = 2; N <= 2048; N *= 2) {
+        for (const bool conjugate : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << "N " << N << " conjugate " << conjugate);
+            const std::vector<Complex> x = RandomBlock(N, false, static_cast<unsigned>(N + kind));
+            std::vector<Complex> expected;
+            std::vector<double> expectedM;
+            double expectedP = 0.0;
+            PlainFFT(kind, N, x, conjugate, expected, expectedM, expectedP);
+            std::vector<Complex> X(x.size());
+            std::vector<double> M(x.size());
+            double P = -1.0;
+            (conjugate ? ComputeConjugateFFT : ComputeFFT)(static_cast<WindowKind>(kind), N,
+                                                           x.data(), X.data(), M.data(), P);
+            EXPECT_TRUE(SameBits(X, expected));
+            EXPECT_EQ(std::memcmp(M.data(), expectedM.data(), M.size() * sizeof(double)), 0);
+            EXPECT_EQ(std::memcmp(&P, &expectedP, sizeof P), 0);
+            // Without magnitudes the spectrum is the same.
+            (conjugate ? ComputeConjugateFFT : ComputeFFT)(static_cast<WindowKind>(kind), N,
+                                                           x.data(), X.data(), nullptr, P);
+            EXPECT_TRUE(SameBits(X, expected));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, FastIsBitIdentical, ::testing::Range(0, 7));

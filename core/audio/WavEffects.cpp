@@ -1,0 +1,451 @@
+#include "audio/WavEffects.h"
+
+#include "common/Errors.h"
+#include "common/Random.h"
+#include "tools/FilterNetwork.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace kaldorium {
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kMaxRate = 4294967295.0;
+// Effects without blocks report their progress after this many input frames.
+constexpr std::uint32_t kProgressFrames = 4096;
+
+WavEffectResult Failure(const WaveFile &file) {
+    const char *text = file.LastError();
+    return {WavEffectStatus::Failed, text != nullptr ? text : ""};
+}
+
+// The value of channel 1 of the next frame; the other channels are read and dropped.
+bool ReadFrame(WaveFile &input, double &x) {
+    if (!input.ReadValue(x)) {
+        return false;
+    }
+    double dropped = 0.0;
+    for (int c = 1; c < input.channels; ++c) {
+        if (!input.ReadValue(dropped)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// y once for every channel, so that all channels carry the same signal. An unstable filter must
+// not pass as a saturated file: a value that is not finite ends the effect.
+bool WriteFrame(WaveFile &output, double y) {
+    if (!std::isfinite(y)) {
+        CheckFloatingPoint(y);
+        throw FloatingPointError(std::isnan(y) ? "Invalid floating point operation"
+                                               : "Floating point overflow");
+    }
+    for (int c = 0; c < output.channels; ++c) {
+        if (!output.WriteValue(y)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Calls the progress callback every kProgressFrames frames and at the end.
+class ProgressTicker {
+public:
+    ProgressTicker(const WavEffectProgress &progress_, std::uint32_t total_)
+        : progress(progress_), total(total_) {}
+
+    bool Tick(std::uint32_t done) {
+        if (!progress || (done - reported < kProgressFrames && done < total)) {
+            return true;
+        }
+        reported = done;
+        finished = done == total;
+        return progress(done, total);
+    }
+
+    // Reports the end unless the last tick did.
+    void Finish() {
+        if (progress && !finished) {
+            progress(total, total);
+        }
+    }
+
+private:
+    const WavEffectProgress &progress;
+    std::uint32_t total;
+    std::uint32_t reported = 0;
+    bool finished = false;
+};
+
+// The rate of a file sped up (or slowed down) by `factor`, truncated; −1 when it cannot be one.
+double ChangedRate(std::uint32_t rate, double factor, bool faster) {
+    const double changed = std::trunc(faster ? rate * factor : rate / factor);
+    return std::isfinite(changed) ? changed : -1.0;
+}
+
+// The gain of a bin at f (Hz) for an ideal filter of the kind, with the half-band v = fo/Q · 0.5.
+double IdealGain(const WavEffectSettings &s, double f, double v) {
+    switch (s.filterKind) {
+    case fkDifferentiator:
+    case fkIntegrator:
+    case fkNetwork:
+        return 1.0;
+    case fkBandReject:
+        return (f < s.fo - v || f > s.fo + v) ? s.amplification : 0.0;
+    case fkLowPass:
+    case fkLowPass4th:
+        return f <= s.fo ? s.amplification : 0.0;
+    case fkHighPass:
+    case fkHighPass4th:
+        return f >= s.fo ? s.amplification : 0.0;
+    default:
+        return (s.fo - v <= f && f <= s.fo + v) ? s.amplification : 0.0;
+    }
+}
+
+} // namespace
+
+WavEffects::WavEffects(FilterNetwork &network_, NoiseGenerator &noise_, EffectBlocks &blocks_)
+    : network(network_), noise(noise_), blocks(blocks_) {}
+
+std::uint32_t WavEffects::SampleCount(const WaveFile &file) {
+    return file.blockAlign == 0 ? 0 : file.dataBytes / file.blockAlign;
+}
+
+int WavEffects::BlockLength(const WaveFile &file) {
+    const std::uint32_t n = std::min({SampleCount(file), file.sampleRate / 100u,
+                                      static_cast<std::uint32_t>(kMaxTransformLength)});
+    return FFTLength(static_cast<int>(n));
+}
+
+const char *WavEffects::Check(WavEffectKind kind, const WaveFile &input,
+                              WavEffectSettings &settings) {
+    switch (kind) {
+    case WavEffectKind::SpeedUp:
+    case WavEffectKind::SlowDown: {
+        const bool faster = kind == WavEffectKind::SpeedUp;
+        const double rate = ChangedRate(input.sampleRate, settings.speedFactor, faster);
+        const double byteRate = ChangedRate(input.byteRate, settings.speedFactor, faster);
+        if (!(rate >= 1.0 && rate <= kMaxRate && byteRate >= 0.0 && byteRate <= kMaxRate)) {
+            return kRateText;
+        }
+        return nullptr;
+    }
+    case WavEffectKind::FrequencyShifter:
+    case WavEffectKind::FrequencyRotater: {
+        const int limit = BlockLength(input) / 2 - 1;
+        settings.shift = std::clamp(settings.shift, -limit, limit);
+        return nullptr;
+    }
+    case WavEffectKind::Robot:
+        return settings.shift == 0 ? kFactorText : nullptr;
+    case WavEffectKind::Retard:
+        // A negative k would stop at once and leave an empty file.
+        return settings.shift < 1 ? kFactorText : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+WavEffectResult WavEffects::Run(WavEffectKind kind, const std::string &inputPath,
+                                const std::string &outputPath, WavEffectSettings &settings,
+                                const WavEffectProgress &progress) {
+    WaveFile input;
+    if (!input.OpenForReading(inputPath)) {
+        return Failure(input);
+    }
+    if (const char *reason = Check(kind, input, settings)) {
+        return {WavEffectStatus::Refused, reason};
+    }
+    WaveFile output;
+    output.TakeFormatOf(input);
+    if (!output.CreateForWriting(outputPath)) {
+        WavEffectResult failed = Failure(output);
+        output.CloseFile();
+        return failed;
+    }
+    WavEffectResult result;
+    try {
+        result = Apply(kind, input, output, settings, progress);
+    } catch (...) {
+        output.CloseFile();
+        input.CloseFile();
+        throw;
+    }
+    if (!output.CloseFile() && result.status != WavEffectStatus::Failed) {
+        result = Failure(output);
+    }
+    input.CloseFile();
+    return result;
+}
+
+WavEffectResult WavEffects::Apply(WavEffectKind kind, WaveFile &input, WaveFile &output,
+                                  const WavEffectSettings &settings,
+                                  const WavEffectProgress &progress) {
+    // Settings are taken as they stand when the effect starts.
+    WavEffectSettings s = settings;
+    if (const char *reason = Check(kind, input, s)) {
+        return {WavEffectStatus::Refused, reason};
+    }
+    ClearFloatingPointFlags();
+    switch (kind) {
+    case WavEffectKind::SpeedUp:
+    case WavEffectKind::SlowDown:
+        return ChangeSpeed(input, output, s, kind == WavEffectKind::SpeedUp, progress);
+    case WavEffectKind::ModifyFile:
+        return FilterFile(input, output, s, progress);
+    case WavEffectKind::Retard:
+        return SampleAndHold(input, output, s, progress);
+    default:
+        return BlockEffect(kind, input, output, s, progress);
+    }
+}
+
+WavEffectResult WavEffects::ChangeSpeed(WaveFile &input, WaveFile &output,
+                                        const WavEffectSettings &settings, bool faster,
+                                        const WavEffectProgress &progress) {
+    if (!output.AppendSamplesOf(input)) {
+        return Failure(output);
+    }
+    // The audio is not resampled: only the declared rates change, blockAlign stays.
+    output.sampleRate =
+        static_cast<std::uint32_t>(ChangedRate(input.sampleRate, settings.speedFactor, faster));
+    output.byteRate =
+        static_cast<std::uint32_t>(ChangedRate(input.byteRate, settings.speedFactor, faster));
+    output.headerDirty = true;
+    if (progress) {
+        progress(SampleCount(input), SampleCount(input));
+    }
+    return {};
+}
+
+double WavEffects::Condition(double x, const WavEffectSettings &s) {
+    if (s.addNoise) {
+        // The noise is proportional to the sample: b = x / (S/N).
+        const double b = x / s.snRatio;
+        if (s.normalNoise) {
+            x = x + (noise.Next() / 32767.0 - 0.5) * b;
+        } else {
+            x = x + noise.NextGaussian() * b;
+        }
+    }
+    if (s.rectify) {
+        if (s.halfRectify) {
+            if (!std::isgreaterequal(x, 0.0)) {
+                x = 0.0;
+            }
+        } else {
+            x = std::fabs(x);
+        }
+    }
+    return x;
+}
+
+WavEffectResult WavEffects::FilterFile(WaveFile &input, WaveFile &output,
+                                       const WavEffectSettings &s,
+                                       const WavEffectProgress &progress) {
+    const bool known =
+        (s.filterKind >= fkBandPass && s.filterKind <= fkIntegrator) || s.filterKind == fkNetwork;
+    const FilterKind kind = known ? s.filterKind : fkBandPass;
+    if (kind == fkNetwork) {
+        // The first samples must not depend on what ran through the network before.
+        network.ClearStages();
+    }
+    Filter filter(kind == fkNetwork ? fkAllPass : kind);
+    const std::uint32_t count = SampleCount(input);
+    ProgressTicker ticker(progress, count);
+    for (std::uint32_t n = 0; n < count; ++n) {
+        double x = 0.0;
+        if (!ReadFrame(input, x)) {
+            return Failure(input);
+        }
+        x = Condition(x, s);
+        double y = 0.0;
+        switch (kind) {
+        case fkDifferentiator:
+            // y = D(x)·Ts/π
+            y = filter.Differentiate(x, s.ts) * s.ts / kPi;
+            break;
+        case fkIntegrator:
+            // y = I(x)·π/Ts
+            y = filter.Integrate(false, x, s.ts) * kPi / s.ts;
+            break;
+        case fkNetwork:
+            y = network.ProcessSample(x, s.ts, kPi / s.ts);
+            break;
+        default:
+            y = filter.Process(s.fo, s.q, s.amplification, s.ts, x);
+            break;
+        }
+        if (!WriteFrame(output, y)) {
+            return Failure(output);
+        }
+        if (!ticker.Tick(n + 1)) {
+            return {WavEffectStatus::Stopped, {}};
+        }
+    }
+    ticker.Finish();
+    return {};
+}
+
+void WavEffects::ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavEffectSettings &s) {
+    Complex *B = blocks.B.data();
+    const int h = N / 2;
+    if (kind == WavEffectKind::FFTFiltering) {
+        const double df = fs / N;
+        const double v = s.fo / s.q * 0.5;
+        for (int i = 0; i < h; ++i) {
+            const double H = IdealGain(s, i * df, v);
+            B[i].re *= H;
+            B[i].im *= H;
+            if (i >= 1) {
+                B[N - i].re *= H;
+                B[N - i].im *= H;
+            }
+        }
+        B[h] = B[0];
+        return;
+    }
+
+    if (kind == WavEffectKind::Robot) {
+        const long long step = std::llabs(static_cast<long long>(s.shift));
+        // Every step-th bin from bin 0 starts a run of shift2 cleared bins.
+        for (long long d = 0; d < h; d += step) {
+            for (long long i = 0; i < s.shift2 && d + i < N; ++i) {
+                B[d + i] = Complex{};
+            }
+        }
+    } else {
+        const int d = std::clamp(s.shift, -(h - 1), h - 1);
+        if (d == 0) {
+            return;
+        }
+        const bool rotate = kind == WavEffectKind::FrequencyRotater;
+        if (d > 0) {
+            // Down in frequency by d bins: B[k] = B[k+d].
+            for (int k = 0; k <= h - d - 1; ++k) {
+                B[k] = B[k + d];
+            }
+            if (rotate) {
+                // The bins that left at the bottom return at the top, read from the upper half
+                // that still holds the transform's own (mirrored) values.
+                for (int j = 1; j <= d - 1; ++j) {
+                    B[h - d + j] = B[N - j];
+                }
+                B[h - d] = B[h];
+            } else {
+                for (int k = h - d; k <= h - 1; ++k) {
+                    B[k] = Complex{};
+                }
+            }
+        } else {
+            const int e = -d;
+            // Up in frequency by e bins: B[k] = B[k−e], from the top down.
+            for (int k = h - 1; k >= e; --k) {
+                B[k] = B[k - e];
+            }
+            if (rotate) {
+                for (int j = 1; j <= e - 1; ++j) {
+                    B[j] = B[h + e - j];
+                }
+            } else {
+                for (int k = 0; k <= e - 1; ++k) {
+                    B[k] = Complex{};
+                }
+            }
+        }
+    }
+    // The upper half takes the lower half's values themselves, not their conjugates.
+    for (int k = 1; k <= h - 1; ++k) {
+        B[N - k] = B[k];
+    }
+    B[h] = B[0];
+}
+
+WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, WaveFile &output,
+                                        const WavEffectSettings &s,
+                                        const WavEffectProgress &progress) {
+    const bool conditioned = kind == WavEffectKind::FFTFiltering;
+    if (conditioned && s.filterKind == fkNetwork) {
+        network.ClearStages();
+    }
+    const int N = BlockLength(input);
+    const std::uint32_t count = SampleCount(input);
+    const double fs = input.sampleRate;
+    // The inverse is scaled by 2/N, not 1/N.
+    const double scale = 2.0 / N;
+    Complex *A = blocks.A.data();
+    Complex *B = blocks.B.data();
+    double peak = 0.0;
+    std::uint64_t written = 0;
+    std::uint64_t consumed = 0;
+    // ⌊S/N⌋ + 1 blocks; the last one is padded with zeros and written only up to S frames.
+    while (consumed <= count) {
+        for (int i = 0; i < N; ++i) {
+            double x = 0.0;
+            if (consumed + static_cast<std::uint64_t>(i) < count) {
+                if (!ReadFrame(input, x)) {
+                    return Failure(input);
+                }
+                if (conditioned) {
+                    x = Condition(x, s);
+                }
+            }
+            A[i] = Complex{x, 0.0};
+        }
+        // No magnitudes are read, so none are computed.
+        ComputeFFT(s.window, N, A, B, nullptr, peak);
+        ChangeSpectrum(kind, N, fs, s);
+        ComputeConjugateFFT(WindowKind::NoWindow, N, B, A, nullptr, peak);
+        for (int m = 0; m < N; ++m, ++written) {
+            const double y = scale * A[m].re;
+            if (written < count && !WriteFrame(output, y)) {
+                return Failure(output);
+            }
+        }
+        consumed += static_cast<std::uint64_t>(N);
+        const auto done = static_cast<std::uint32_t>(std::min<std::uint64_t>(consumed, count));
+        if (progress && !progress(done, count) && consumed <= count) {
+            return {WavEffectStatus::Stopped, {}};
+        }
+    }
+    return {};
+}
+
+WavEffectResult WavEffects::SampleAndHold(WaveFile &input, WaveFile &output,
+                                          const WavEffectSettings &s,
+                                          const WavEffectProgress &progress) {
+    const auto k = static_cast<std::uint64_t>(s.shift);
+    const std::uint32_t count = SampleCount(input);
+    ProgressTicker ticker(progress, count);
+    // Each group of k input frames becomes k copies of its first frame's channel-1 sample;
+    // a last group shorter than k is dropped.
+    for (std::uint64_t position = k; position <= count; position += k) {
+        double x = 0.0;
+        if (!ReadFrame(input, x)) {
+            return Failure(input);
+        }
+        for (std::uint64_t i = 0; i < k; ++i) {
+            if (!WriteFrame(output, x)) {
+                return Failure(output);
+            }
+        }
+        double dropped = 0.0;
+        for (std::uint64_t i = 1; i < k; ++i) {
+            if (!ReadFrame(input, dropped)) {
+                return Failure(input);
+            }
+        }
+        if (!ticker.Tick(static_cast<std::uint32_t>(position))) {
+            return {WavEffectStatus::Stopped, {}};
+        }
+    }
+    ticker.Finish();
+    return {};
+}
+
+} // namespace kaldorium

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "audio/WaveFile.h"
+#include "signal/Filterclass.h"
+#include "spectrum/Transforms.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace kaldorium {
+
+class FilterNetwork;
+class NoiseGenerator;
+
+// The file-to-file effects of the WAV workbench. Each turns an input WAVE file into an output in
+// the input's format; every output channel carries the result computed from channel 1.
+enum class WavEffectKind {
+    SpeedUp,          // the same data, sample and byte rates multiplied by the speed factor
+    SlowDown,         // … divided by it
+    ModifyFile,       // the selected filter over every sample
+    FFTFiltering,     // ideal filtering of each block in the frequency domain
+    FrequencyShifter, // each block's spectrum moved by `shift` bins, dropping what leaves the band
+    FrequencyRotater, // … wrapping what leaves the band back in at the other end
+    Robot,            // a comb of bins cleared in each block
+    Retard,           // sample-and-hold: every k-th sample repeated k times
+};
+
+// What the effects read from the workbench when a button is pressed.
+struct WavEffectSettings {
+    FilterKind filterKind = fkBandPass; // 0 … 7 or 19
+    double fo = 1000.0;                 // Hz
+    double q = 1.0;
+    double amplification = 1.0; // A
+    double ts = 0.5;            // s
+    bool addNoise = false;
+    bool normalNoise = true; // otherwise Gaussian
+    double snRatio = 100.0;
+    bool rectify = false;
+    bool halfRectify = true; // otherwise full-wave
+    double speedFactor = 2.0;
+    WindowKind window = WindowKind::NoWindow;
+    // Bins of the shift and the rotation (cut to ±(N/2 − 1) by the check), the step of the
+    // robot's comb, and k of Retard.
+    int shift = 4;
+    // Bins cleared at every tooth of the robot's comb.
+    int shift2 = 3;
+};
+
+// The workbench's sample blocks A and B: the block effects work in them in place, so nothing is
+// allocated per block.
+struct EffectBlocks {
+    std::array<Complex, kMaxTransformLength> A{};
+    std::array<Complex, kMaxTransformLength> B{};
+};
+
+// Told the input frames done out of the total, at least every few thousand frames and after
+// every block; returning false stops the effect.
+using WavEffectProgress = std::function<bool(std::uint32_t done, std::uint32_t total)>;
+
+enum class WavEffectStatus {
+    Done,
+    Stopped, // the progress callback asked to stop; the output holds what was written
+    Refused, // a parameter was refused before any file was created
+    Failed,  // a file could not be opened, read or written; both files were closed
+};
+
+struct WavEffectResult {
+    WavEffectStatus status = WavEffectStatus::Done;
+    // Refused: the reason. Failed: the text of the WaveFile that failed.
+    std::string message;
+};
+
+// Runs the effects with the program's filter network and noise generator over the workbench's
+// sample blocks.
+class WavEffects {
+public:
+    WavEffects(FilterNetwork &network, NoiseGenerator &noise, EffectBlocks &blocks);
+
+    // Opens the input, checks the settings (cutting the shift as Check does), creates the output
+    // in the input's format, runs the effect and closes both files. A value that is not finite
+    // closes both files and throws FloatingPointError.
+    WavEffectResult Run(WavEffectKind kind, const std::string &inputPath,
+                        const std::string &outputPath, WavEffectSettings &settings,
+                        const WavEffectProgress &progress = {});
+
+    // The reason `settings` are refused for `input`, or nullptr. Cuts a shift beyond the band of
+    // the shift and the rotation to ±(N/2 − 1), which is not a refusal.
+    static const char *Check(WavEffectKind kind, const WaveFile &input,
+                             WavEffectSettings &settings);
+
+    // The effect over an input open for reading and an output created in its format; the files
+    // are left open. Throws FloatingPointError at a value that is not finite.
+    WavEffectResult Apply(WavEffectKind kind, WaveFile &input, WaveFile &output,
+                          const WavEffectSettings &settings, const WavEffectProgress &progress);
+
+    // S = data bytes / block align (0 for a block align of 0).
+    static std::uint32_t SampleCount(const WaveFile &file);
+    // N = FFTLength(min(S, fs/100, 1024)): about 10 ms of the file.
+    static int BlockLength(const WaveFile &file);
+
+    static constexpr const char *kFactorText = "The factor must be a whole number of at least 1";
+    static constexpr const char *kRateText =
+        "The resulting sample rate must lie between 1 and 4294967295 Hz";
+
+private:
+    WavEffectResult ChangeSpeed(WaveFile &input, WaveFile &output,
+                                const WavEffectSettings &settings, bool faster,
+                                const WavEffectProgress &progress);
+    WavEffectResult FilterFile(WaveFile &input, WaveFile &output, const WavEffectSettings &settings,
+                               const WavEffectProgress &progress);
+    WavEffectResult BlockEffect(WavEffectKind kind, WaveFile &input, WaveFile &output,
+                                const WavEffectSettings &settings,
+                                const WavEffectProgress &progress);
+    WavEffectResult SampleAndHold(WaveFile &input, WaveFile &output,
+                                  const WavEffectSettings &settings,
+                                  const WavEffectProgress &progress);
+
+    // Noise and rectification of the workbench's input.
+    double Condition(double x, const WavEffectSettings &settings);
+    // The spectrum of one block, changed in B as `kind` says.
+    void ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavEffectSettings &settings);
+
+    FilterNetwork &network;
+    NoiseGenerator &noise;
+    EffectBlocks &blocks;
+};
+
+} // namespace kaldorium
