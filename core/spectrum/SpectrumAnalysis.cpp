@@ -227,32 +227,62 @@ private:
     std::atomic<int> nextRow{0};
 };
 
-// Reads the frames of channel 1, frame by frame, the other channels read and dropped; positions
-// at or beyond S give 0.
+// Reads the frames of channel 1, the other channels dropped; positions at or beyond S give 0.
+// The sample bytes are taken from the file in large pieces and converted as ReadValue converts
+// them (8-bit: b/127 − 1, 16-bit: s/32767); a frame is `channels` successive values, as
+// ReadValue would deliver them. Sizes ReadValue cannot convert read as 0, and so does whatever
+// lies beyond a file that ends early.
 class FrameReader {
 public:
     FrameReader(WaveFile &file_, long long S_)
-        : file(file_), S(S_), valuesPerFrame(std::max<int>(file_.channels, 1)) {}
+        : file(file_), S(S_), bytesPerValue(file_.bitsPerSample == 8    ? 1
+                                            : file_.bitsPerSample == 16 ? 2
+                                                                        : 0),
+          bytesPerFrame(std::max<int>(file_.channels, 1) * bytesPerValue) {}
 
     double Next() {
-        if (frame >= S) {
+        if (frame >= S || bytesPerValue == 0 || failed) {
+            ++frame;
             return 0.0;
         }
-        ++frame;
-        double x = 0.0;
-        file.ReadValue(x);
-        double dropped = 0.0;
-        for (int c = 1; c < valuesPerFrame; ++c) {
-            file.ReadValue(dropped);
+        if (position == filled && !Refill()) {
+            ++frame;
+            return 0.0;
         }
-        return x;
+        const std::uint8_t *p = buffer + position;
+        position += static_cast<std::size_t>(bytesPerFrame);
+        ++frame;
+        if (bytesPerValue == 1) {
+            return p[0] / 127.0 - 1.0;
+        }
+        const auto s = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+        return s / 32767.0;
     }
 
 private:
+    bool Refill() {
+        const long long framesFit = static_cast<long long>(sizeof buffer) / bytesPerFrame;
+        const long long frames = std::min(framesFit, S - frame);
+        const auto n = static_cast<std::size_t>(frames * bytesPerFrame);
+        position = 0;
+        filled = 0;
+        if (!file.ReadBytes(buffer, n)) {
+            failed = true;
+            return false;
+        }
+        filled = n;
+        return true;
+    }
+
     WaveFile &file;
     long long S;
-    int valuesPerFrame;
+    int bytesPerValue;
+    int bytesPerFrame;
     long long frame = 0;
+    bool failed = false;
+    std::size_t position = 0;
+    std::size_t filled = 0;
+    std::uint8_t buffer[1 << 16];
 };
 
 void Accumulate(int N, const double *M, double *sum) {

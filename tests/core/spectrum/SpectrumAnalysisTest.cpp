@@ -120,6 +120,7 @@ struct FileCase {
     long long frames;
     bool fft;
     int kind;
+    int bits = 16;
 };
 
 // The averaged spectrum worked out block by block with ComputeDFT / ComputeFFT.
@@ -200,14 +201,13 @@ TEST_P(SpectrumAnalysisFileTest, AveragesEveryBlockOfChannelOneAsTheEngineDoes) 
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, SpectrumAnalysisFileTest,
-                         ::testing::Values(FileCase{44100, 1, 300, false, 5},
-                                           FileCase{44100, 2, 300, true, 0},
-                                           FileCase{44100, 2, 441 * 37, false, 1},
-                                           FileCase{44100, 1, 441 * 37 + 200, false, 3},
-                                           FileCase{8000, 2, 8000, true, 2},
-                                           FileCase{8000, 3, 1999, false, 4},
-                                           FileCase{11025, 1, 5000, true, 5}));
+INSTANTIATE_TEST_SUITE_P(
+    Files, SpectrumAnalysisFileTest,
+    ::testing::Values(FileCase{44100, 1, 300, false, 5}, FileCase{44100, 2, 300, true, 0},
+                      FileCase{44100, 2, 441 * 37, false, 1},
+                      FileCase{44100, 1, 441 * 37 + 200, false, 3},
+                      FileCase{8000, 2, 8000, true, 2}, FileCase{8000, 3, 1999, false, 4},
+                      FileCase{11025, 1, 5000, true, 5}, FileCase{11025, 2, 3000, false, 0, 8}));
 
 TEST(SpectrumAnalysis, ToneAtABinFrequencyWithoutWindowReachesItsAmplitude) {
     // 44100 Hz: N = 441, 100 Hz per bin; 1000 Hz lies on bin 10. Ten whole blocks and the empty
