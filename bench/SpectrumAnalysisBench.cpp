@@ -102,7 +102,7 @@ void BM_ReadFrames600s(benchmark::State &state) {
     for (auto _ : state) {
         WaveFile file;
         file.OpenForReading(TenMinutes().path);
-        const long long frames = SampleFrames(file);
+        const long long frames = SampleCountOf(file);
         double sum = 0.0;
         for (long long k = 0; k < frames; ++k) {
             double a = 0.0;
@@ -184,7 +184,7 @@ void BM_CopySamples60sStdio(benchmark::State &state) {
         WaveFile file;
         file.OpenForReading(OneMinute().path);
         std::FILE *f = std::fopen(out.c_str(), "wb");
-        const long long S = SampleFrames(file);
+        const long long S = SampleCountOf(file);
         std::fprintf(f, "Raw Samples form:%s\r\n", OneMinute().path.c_str());
         std::fprintf(f, "%s\r\n", std::string(36, '=').c_str());
         std::fprintf(f,

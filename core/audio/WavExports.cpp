@@ -143,7 +143,7 @@ ExportResult WriteRawSamples(WaveFile &input, const std::string &inputFile, cons
     if (!out.IsOpen()) {
         return ExportResult::CannotCreate;
     }
-    const long long S = SampleFrames(input);
+    const long long S = SampleCountOf(input);
     const std::uint32_t fs = input.sampleRate;
     const double seconds =
         input.byteRate == 0 ? 0.0 : static_cast<double>(input.dataBytes) / input.byteRate;

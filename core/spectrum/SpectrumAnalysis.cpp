@@ -306,7 +306,7 @@ double Average(int N, long long B, const double *sum, double *average) {
 
 } // namespace
 
-long long SampleFrames(const WaveFile &file) {
+long long SampleCountOf(const WaveFile &file) {
     return file.blockAlign == 0 ? 0 : static_cast<long long>(file.dataBytes / file.blockAlign);
 }
 
@@ -432,7 +432,7 @@ AnalysisOutcome SpectrumAnalysis::Run(WaveFile &file, bool fft_, WindowKind kind
     kind = kind_;
     channels = file.channels;
     sampleRate = file.sampleRate;
-    sampleCount = SampleFrames(file);
+    sampleCount = SampleCountOf(file);
     N = SpectrumBlockLength(sampleCount, sampleRate, fft);
     blocks = 0;
     peak = 0.0;
@@ -496,7 +496,7 @@ AnalysisOutcome PairedSpectrumAnalysis::Run(WaveFile &file, bool fft, WindowKind
                                             SpectrumSampleChain &chain,
                                             const BlockProgress &progress) {
     sampleRate = file.sampleRate;
-    sampleCount = SampleFrames(file);
+    sampleCount = SampleCountOf(file);
     N = SpectrumBlockLength(sampleCount, sampleRate, fft);
     blocks = 0;
     peak = 0.0;

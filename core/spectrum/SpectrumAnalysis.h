@@ -15,7 +15,7 @@ namespace kaldorium {
 class WaveFile;
 
 // Sample frames of a file: data size / block align, 0 when the block align is 0.
-long long SampleFrames(const WaveFile &file);
+long long SampleCountOf(const WaveFile &file);
 
 // Block length of a spectrum over S sample frames at fs Hz: the smaller of S and fs/100 (integer
 // division), at most 1024; the FFT raises it with FFTLength. 0 when no spectrum can be taken: a

@@ -276,7 +276,7 @@ bool TDFTMainForm::Analyse(const QString &path, bool fft, int windowKind) {
                          QMessageBox::Ok);
         return false;
     }
-    ShowSpecifications(path, fft, SpectrumBlockLength(SampleFrames(file), file.sampleRate, fft));
+    ShowSpecifications(path, fft, SpectrumBlockLength(SampleCountOf(file), file.sampleRate, fft));
 
     ClearFloatingPointFlags();
     sinceMessages.start();
@@ -316,7 +316,7 @@ void TDFTMainForm::ShowSpecifications(const QString &path, bool fft, int N) {
     From = 1;
     sFrom_Sample->setText(QStringLiteral("1"));
     sSampleRate->setText(number.arg(file.sampleRate));
-    sNumSamples->setText(number.arg(SampleFrames(file)));
+    sNumSamples->setText(number.arg(SampleCountOf(file)));
     sMaxFrequency->setText(number.arg(file.sampleRate / 2));
     InputFile->setText(path);
     InputFile->setCursorPosition(static_cast<int>(path.size()));
