@@ -1,5 +1,6 @@
 #include "app/KaldoriumApplication.h"
 #include "app/UiServices.h"
+#include "audio/SoundPlayer.h"
 #include "audio/Wavmain.h"
 #include "spectrum/Dftmain.h"
 #include "tools/Analoguefiltersmain.h"
@@ -13,6 +14,19 @@
 #include "tools/FilterNetwork.h"
 
 #include <exception>
+
+namespace {
+
+// The spectrum window created at start is never shown (the WAV workbench opens its own), so it
+// is given a player that plays nothing.
+class SilentPlayer : public SoundPlayer {
+public:
+    void PlayAsync(const QString &) override {}
+    bool TryPlayAsync(const QString &) override { return true; }
+    void StopAll() override {}
+};
+
+} // namespace
 
 int main(int argc, char **argv) {
     QtUiServices services;
@@ -30,7 +44,8 @@ int main(int argc, char **argv) {
         TFileEditForm fileEditForm(services);
         TFilterNetworkForm networkForm(services);
         TWAVMainForm wavForm(services);
-        TDFTMainForm dftForm(services);
+        SilentPlayer silent;
+        TDFTMainForm dftForm(services, silent, fileEditForm);
 
         mainForm.SetToolWindows(
             {&graphForm, &analogueForm, &digitalForm, &fileEditForm, &networkForm, &wavForm});
