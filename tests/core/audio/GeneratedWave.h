@@ -2,6 +2,9 @@
 
 #include "audio/WaveFile.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -10,8 +13,14 @@
 // WAVE files generated for a test, and their samples read back as the analyses see them.
 namespace kaldorium::testing {
 
+// Unique to the running test, as the tests of one executable may run side by side.
 inline std::string TempPath(const std::string &name) {
-    return std::string(KALDORIUM_TEST_TMP) + "/" + name;
+    std::string test = "none";
+    if (const auto *info = ::testing::UnitTest::GetInstance()->current_test_info()) {
+        test = std::string(info->test_suite_name()) + "." + info->name();
+    }
+    std::replace(test.begin(), test.end(), '/', '_');
+    return std::string(KALDORIUM_TEST_TMP) + "/" + test + "-" + name;
 }
 
 // A 16-bit PCM file of `frames` frames whose sample of channel c at frame k is value(k, c).
