@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -165,6 +166,28 @@ std::string FormatDecimals(double value, int decimals) {
         out.erase(0, 1);
     }
     return out;
+}
+
+char *WritePrintfFixed(char *out, double value, int width, int decimals) {
+    char text[PrintfFixedCapacity];
+    char *end = text;
+    if (std::signbit(value)) {
+        *end++ = '-';
+    }
+    if (std::isnan(value)) {
+        end = std::copy_n("nan", 3, end);
+    } else if (std::isinf(value)) {
+        end = std::copy_n("inf", 3, end);
+    } else {
+        end = std::to_chars(end, text + sizeof text, std::fabs(value), std::chars_format::fixed,
+                            decimals)
+                  .ptr;
+    }
+    const int length = static_cast<int>(end - text);
+    for (int i = length; i < width; ++i) {
+        *out++ = ' ';
+    }
+    return std::copy(text, end, out);
 }
 
 std::string FormatScientific(double value, int decimals) {

@@ -19,6 +19,12 @@ std::string FormatFixed(double value, int precision, int digits);
 // printf's "%.<decimals>f", independent of the locale.
 std::string FormatDecimals(double value, int decimals);
 
+// printf's "%<width>.<decimals>f" in the C locale ("-0.000000", "inf", "-nan" as printf writes
+// them), written to `out` without allocating; returns the end of the text. `out` must hold
+// PrintfFixedCapacity characters or `width`, whichever is more.
+inline constexpr int PrintfFixedCapacity = 330;
+char *WritePrintfFixed(char *out, double value, int width, int decimals);
+
 // printf's "%.<decimals>e" (e.g. "2.500000e-05"), independent of the locale.
 std::string FormatScientific(double value, int decimals);
 

@@ -36,7 +36,7 @@ int main(int argc, char **argv) {
         TFileEditForm fileEditForm(services);
         TFilterNetworkForm networkForm(services, network);
         TWAVMainForm wavForm(services, player, noise, network, design, &networkForm);
-        TDFTMainForm dftForm(services);
+        TDFTMainForm dftForm(services, player, fileEditForm);
 
         mainForm.SetToolWindows(
             {&graphForm, &analogueForm, &digitalForm, &fileEditForm, &networkForm, &wavForm});
