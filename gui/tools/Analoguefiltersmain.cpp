@@ -304,16 +304,16 @@ void TAnalogueFiltersForm::CreateControls() {
     IntGraph->setVisible(false);
 }
 
-void TAnalogueFiltersForm::CreateTab(const TabSpec &spec) {
-    QWidget *tab = named<QWidget>(PageControl1, spec.tabName);
-    *spec.tab = tab;
-    PageControl1->addTab(tab, spec.caption);
+void TAnalogueFiltersForm::CreateTab(const TabLayout &page) {
+    QWidget *tab = named<QWidget>(PageControl1, page.tabName);
+    *page.tab = tab;
+    PageControl1->addTab(tab, page.caption);
 
     auto *grid = new QGridLayout(tab);
     grid->setContentsMargins(8, 6, 8, 6);
     grid->setHorizontalSpacing(10);
 
-    auto *heading = new QLabel(spec.heading, tab);
+    auto *heading = new QLabel(page.heading, tab);
     QFont headingFont = heading->font();
     headingFont.setBold(true);
     headingFont.setPointSizeF(headingFont.pointSizeF() * 1.3);
@@ -321,10 +321,10 @@ void TAnalogueFiltersForm::CreateTab(const TabSpec &spec) {
     grid->addWidget(heading, 0, 0, 1, 2);
 
     auto *schematic = new SchematicView(tab);
-    schematic->SetDrawing(spec.schematicSize, spec.schematic);
+    schematic->SetDrawing(page.schematicSize, page.schematic);
     grid->addWidget(schematic, 1, 0, 2, 1);
     auto *formula = new SchematicView(tab);
-    formula->SetDrawing({520, 96}, spec.formula);
+    formula->SetDrawing({520, 96}, page.formula);
     formula->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     grid->addWidget(formula, 3, 0);
 
@@ -347,20 +347,20 @@ void TAnalogueFiltersForm::CreateTab(const TabSpec &spec) {
         form->setRowStretch(row, 1);
         return group;
     };
-    grid->addWidget(editGroup(QStringLiteral("Components"), spec.components), 1, 1);
-    grid->addWidget(editGroup(QStringLiteral("Transfer Function"), spec.parameters), 2, 1);
+    grid->addWidget(editGroup(QStringLiteral("Components"), page.components), 1, 1);
+    grid->addWidget(editGroup(QStringLiteral("Transfer Function"), page.parameters), 2, 1);
 
-    if (spec.factor != nullptr) {
+    if (page.factor != nullptr) {
         grid->addWidget(
             new QLabel(QStringLiteral("Resistors Kilo Ohms  Capacitors Nano Farads"), tab), 4, 0);
         auto *scale = new QHBoxLayout;
         scale->addStretch(1);
         scale->addWidget(new QLabel(QStringLiteral("Scale Factor (fxR or C/f):"), tab));
-        NumberEdit *factor = named<NumberEdit>(tab, spec.factorName);
+        NumberEdit *factor = named<NumberEdit>(tab, page.factorName);
         factor->SetKeyFilter(true);
         factor->setText(QStringLiteral("1"));
         factor->setFixedWidth(90);
-        *spec.factor = factor;
+        *page.factor = factor;
         scale->addWidget(factor);
         grid->addLayout(scale, 4, 1);
     }
@@ -369,14 +369,14 @@ void TAnalogueFiltersForm::CreateTab(const TabSpec &spec) {
         QStringLiteral("Calculate &Transfer Function"), QStringLiteral("Calculate &Components"),
         QStringLiteral("&Multiply"), QStringLiteral("&Divide"), QStringLiteral("&Bode Plot")};
     auto *buttons = new QHBoxLayout;
-    const bool scalable = spec.buttons.size() == 5;
-    for (std::size_t i = 0; i < spec.buttons.size(); ++i) {
+    const bool scalable = page.buttons.size() == 5;
+    for (std::size_t i = 0; i < page.buttons.size(); ++i) {
         // Without Multiply and Divide the third button is the Bode plot's.
         const std::size_t caption = (!scalable && i == 2) ? 4 : i;
-        QPushButton *button = named<QPushButton>(tab, spec.buttons[i].second);
+        QPushButton *button = named<QPushButton>(tab, page.buttons[i].second);
         button->setText(captions[caption]);
         button->setAutoDefault(false);
-        *spec.buttons[i].first = button;
+        *page.buttons[i].first = button;
         buttons->addWidget(button);
     }
     buttons->addStretch(1);

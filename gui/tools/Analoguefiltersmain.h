@@ -36,7 +36,7 @@ private:
         const char *name;
         QString caption;
     };
-    struct TabSpec {
+    struct TabLayout {
         QWidget **tab;
         const char *tabName;
         QString caption;
@@ -52,7 +52,7 @@ private:
         const char *factorName;
     };
     void CreateControls();
-    void CreateTab(const TabSpec &spec);
+    void CreateTab(const TabLayout &page);
     void ConnectHandlers();
     void FormCreate();
 
