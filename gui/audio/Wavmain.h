@@ -128,10 +128,6 @@ private:
     void UpdateControls();
 
     // Fields and selections (WavmainFields.cpp)
-    double ReadField(QLineEdit *field, const char *emptyText);
-    void AcceptPositive(NumberEdit *field, const char *emptyText, double &setting);
-    enum class Clamp { ToOne, ToZero };
-    double SteppedValue(NumberEdit *field, bool up, double baseStep, Clamp clamp);
     double Nyquist() const { return 0.5 / settings.samplingPeriod; }
     void sfFrequencyExit();
     void sQfactorExit();

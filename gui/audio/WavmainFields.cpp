@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/NumberText.h"
 #include "tools/Filternetwork.h"
+#include "widgets/FieldInput.h"
 #include "widgets/NumberEdit.h"
 #include "widgets/Stepper.h"
 #include "workbench/FieldRules.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 
 using namespace kaldorium;
+using namespace fieldinput;
 
 namespace {
 
@@ -23,35 +25,6 @@ QString General(double v) {
 }
 
 } // namespace
-
-double TWAVMainForm::ReadField(QLineEdit *field, const char *emptyText) {
-    if (field->text().isEmpty() && emptyText != nullptr) {
-        field->setText(QString::fromLatin1(emptyText));
-    }
-    return ParseDouble(field->text().toStdString());
-}
-
-void TWAVMainForm::AcceptPositive(NumberEdit *field, const char *emptyText, double &setting) {
-    const double v = ReadField(field, emptyText);
-    if (v > 0) {
-        setting = v;
-    } else {
-        field->setText(General(setting));
-    }
-}
-
-double TWAVMainForm::SteppedValue(NumberEdit *field, bool up, double baseStep, Clamp clamp) {
-    FloatingPointGuard guard;
-    const double current = ReadField(field, nullptr);
-    double v = baseStep > 0 ? FineStep(current, up, baseStep, baseStep) : DecadeStep(current, up);
-    guard.Check();
-    if (clamp == Clamp::ToOne && v <= 0) {
-        v = 1.0;
-    } else if (clamp == Clamp::ToZero && v < 0) {
-        v = 0.0;
-    }
-    return v;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Fields

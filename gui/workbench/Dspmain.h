@@ -116,14 +116,6 @@ private:
     void WriteSpectrumFile(const kaldorium::WorkbenchSpectrum &result);
 
     // Fields
-    double ReadField(QLineEdit *field, const char *emptyText);
-    // Takes a positive field value into `setting`; anything else brings the stored value back.
-    void AcceptPositive(NumberEdit *field, const char *emptyText, double &setting);
-    // The stepped value of a field: fine step with the base step, or a decade step, then the
-    // stepper's clamp of a result that is not positive (to 1) or negative (to 0).
-    enum class Clamp { ToOne, ToZero };
-    static constexpr double DecadeRule = 0.0;
-    double SteppedValue(NumberEdit *field, bool up, double baseStep, Clamp clamp);
     void ShowFieldsOfSettings();
     void soFrequencyExit();
     void soAmplitudeExit();

@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 #include "common/NumberText.h"
+#include "widgets/FieldInput.h"
 #include "widgets/NumberEdit.h"
 #include "widgets/PlotImage.h"
 #include "widgets/Stepper.h"
@@ -16,39 +17,11 @@
 #include <algorithm>
 
 using namespace kaldorium;
+using namespace fieldinput;
 using namespace dspmain;
 
 // ---------------------------------------------------------------------------------------------
 // Fields
-
-double TDSPMainForm::ReadField(QLineEdit *field, const char *emptyText) {
-    if (field->text().isEmpty() && emptyText != nullptr) {
-        field->setText(QString::fromLatin1(emptyText));
-    }
-    return ParseDouble(field->text().toStdString());
-}
-
-void TDSPMainForm::AcceptPositive(NumberEdit *field, const char *emptyText, double &setting) {
-    const double v = ReadField(field, emptyText);
-    if (v > 0) {
-        setting = v;
-    } else {
-        field->setText(General(setting));
-    }
-}
-
-double TDSPMainForm::SteppedValue(NumberEdit *field, bool up, double baseStep, Clamp clamp) {
-    FloatingPointGuard guard;
-    const double current = ReadField(field, nullptr);
-    double v = baseStep > 0 ? FineStep(current, up, baseStep, baseStep) : DecadeStep(current, up);
-    guard.Check();
-    if (clamp == Clamp::ToOne && v <= 0) {
-        v = 1.0;
-    } else if (clamp == Clamp::ToZero && v < 0) {
-        v = 0.0;
-    }
-    return v;
-}
 
 void TDSPMainForm::ShowFieldsOfSettings() {
     soSamples->setText(QString::number(settings.samplesPerCycle));

@@ -1,0 +1,23 @@
+#pragma once
+
+class QLineEdit;
+
+// Reading and stepping the numeric fields of the workbenches: the same rules for the main
+// window and the WAV workbench.
+namespace fieldinput {
+
+// The field's number; an empty field first gets `emptyText` (when given). Throws the parse
+// error of a text that is not a number.
+double ReadField(QLineEdit *field, const char *emptyText);
+
+// Takes a positive field value into `setting`; anything else brings the stored value back.
+void AcceptPositive(QLineEdit *field, const char *emptyText, double &setting);
+
+// The stepped value of a field: a fine step of `baseStep`, or a decade step when the base step
+// is DecadeRule, then the stepper's clamp of a result that is not positive (to 1) or negative
+// (to 0).
+enum class Clamp { ToOne, ToZero };
+inline constexpr double DecadeRule = 0.0;
+double SteppedValue(QLineEdit *field, bool up, double baseStep, Clamp clamp);
+
+} // namespace fieldinput
