@@ -104,39 +104,33 @@ void TWAVMainForm::fFrequencyIClick(bool up) {
 }
 
 void TWAVMainForm::QfactorIClick(bool up) {
-    settings.qFactor = SteppedValue(sQfactor, up, 1.0, Clamp::ToOne);
-    sQfactor->setText(General(settings.qFactor));
+    StepField(sQfactor, up, 1.0, Clamp::ToOne, settings.qFactor);
 }
 
 void TWAVMainForm::fAmplificationIClick(bool up) {
-    settings.amplification = SteppedValue(sfAmplification, up, 1.0, Clamp::ToZero);
-    sfAmplification->setText(General(settings.amplification));
+    StepField(sfAmplification, up, 1.0, Clamp::ToZero, settings.amplification);
 }
 
 void TWAVMainForm::SignalScaleIClick(int trace, bool up) {
     NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
     double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    scale = SteppedValue(field, up, 1.0, Clamp::ToOne);
-    field->setText(General(scale));
+    StepField(field, up, 1.0, Clamp::ToOne, scale);
     CoupleScales(trace);
 }
 
 void TWAVMainForm::SignalScaleMClick(int trace, bool up) {
     NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
     double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    scale = SteppedValue(field, up, 0.0, Clamp::ToOne);
-    field->setText(General(scale));
+    StepField(field, up, DecadeRule, Clamp::ToOne, scale);
     CoupleScales(trace);
 }
 
 void TWAVMainForm::TimeScaleIClick(bool up) {
-    settings.timeScale = SteppedValue(sTimeScale, up, 1.0, Clamp::ToOne);
-    sTimeScale->setText(General(settings.timeScale));
+    StepField(sTimeScale, up, 1.0, Clamp::ToOne, settings.timeScale);
 }
 
 void TWAVMainForm::TimeScaleMClick(bool up) {
-    settings.timeScale = SteppedValue(sTimeScale, up, 0.0, Clamp::ToOne);
-    sTimeScale->setText(General(settings.timeScale));
+    StepField(sTimeScale, up, DecadeRule, Clamp::ToOne, settings.timeScale);
 }
 
 void TWAVMainForm::SignalShiftIClick(int trace, bool up) {

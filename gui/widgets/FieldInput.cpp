@@ -39,4 +39,9 @@ double SteppedValue(QLineEdit *field, bool up, double baseStep, Clamp clamp) {
     return v;
 }
 
+void StepField(QLineEdit *field, bool up, double baseStep, Clamp clamp, double &setting) {
+    setting = SteppedValue(field, up, baseStep, clamp);
+    field->setText(QString::fromStdString(FormatGeneral(setting)));
+}
+
 } // namespace fieldinput

@@ -19,5 +19,7 @@ void AcceptPositive(QLineEdit *field, const char *emptyText, double &setting);
 enum class Clamp { ToOne, ToZero };
 inline constexpr double DecadeRule = 0.0;
 double SteppedValue(QLineEdit *field, bool up, double baseStep, Clamp clamp);
+// The stepped value into `setting`, and shown in the field.
+void StepField(QLineEdit *field, bool up, double baseStep, Clamp clamp, double &setting);
 
 } // namespace fieldinput

@@ -144,8 +144,7 @@ void TDSPMainForm::CoupleScaleClick() {
 // Steppers
 
 void TDSPMainForm::oFrequencyIClick(bool up) {
-    settings.frequency = SteppedValue(soFrequency, up, 100.0, Clamp::ToOne);
-    soFrequency->setText(General(settings.frequency));
+    StepField(soFrequency, up, 100.0, Clamp::ToOne, settings.frequency);
     soFrequencyExit();
 }
 
@@ -156,44 +155,37 @@ void TDSPMainForm::fFrequencyIClick(bool up) {
 }
 
 void TDSPMainForm::oAmplitudeIClick(bool up) {
-    settings.amplitude = SteppedValue(soAmplitude, up, 1.0, Clamp::ToZero);
-    soAmplitude->setText(General(settings.amplitude));
+    StepField(soAmplitude, up, 1.0, Clamp::ToZero, settings.amplitude);
 }
 
 void TDSPMainForm::fAmplificationIClick(bool up) {
-    settings.amplification = SteppedValue(sfAmplification, up, 1.0, Clamp::ToZero);
-    sfAmplification->setText(General(settings.amplification));
+    StepField(sfAmplification, up, 1.0, Clamp::ToZero, settings.amplification);
 }
 
 void TDSPMainForm::QfactorIClick(bool up) {
-    settings.qFactor = SteppedValue(sQfactor, up, 1.0, Clamp::ToOne);
-    sQfactor->setText(General(settings.qFactor));
+    StepField(sQfactor, up, 1.0, Clamp::ToOne, settings.qFactor);
 }
 
 void TDSPMainForm::SignalScaleIClick(int trace, bool up) {
     NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
     double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    scale = SteppedValue(field, up, 1.0, Clamp::ToOne);
-    field->setText(General(scale));
+    StepField(field, up, 1.0, Clamp::ToOne, scale);
     CoupleScales(trace);
 }
 
 void TDSPMainForm::SignalScaleMClick(int trace, bool up) {
     NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
     double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    scale = SteppedValue(field, up, DecadeRule, Clamp::ToOne);
-    field->setText(General(scale));
+    StepField(field, up, DecadeRule, Clamp::ToOne, scale);
     CoupleScales(trace);
 }
 
 void TDSPMainForm::TimeScaleIClick(bool up) {
-    settings.timeScale = SteppedValue(sTimeScale, up, 1.0, Clamp::ToOne);
-    sTimeScale->setText(General(settings.timeScale));
+    StepField(sTimeScale, up, 1.0, Clamp::ToOne, settings.timeScale);
 }
 
 void TDSPMainForm::TimeScaleMClick(bool up) {
-    settings.timeScale = SteppedValue(sTimeScale, up, DecadeRule, Clamp::ToOne);
-    sTimeScale->setText(General(settings.timeScale));
+    StepField(sTimeScale, up, DecadeRule, Clamp::ToOne, settings.timeScale);
 }
 
 void TDSPMainForm::oSamplesIClick(bool up) {
