@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -339,7 +340,8 @@ private slots:
                 const QRect place(bar()->mapTo(form.get(), QPoint(0, 0)), bar()->size());
                 for (QWidget *w : form->findChildren<QWidget *>()) {
                     if (w != bar() && w->isVisible() && w->parentWidget() != bar() &&
-                        (qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w))) {
+                        (qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
+                         qobject_cast<QLabel *>(w))) {
                         const QRect other(w->mapTo(form.get(), QPoint(0, 0)), w->size());
                         QVERIFY2(!place.intersects(other), qPrintable(w->objectName()));
                     }
