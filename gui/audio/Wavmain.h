@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/WavEffects.h"
 #include "audio/WavViews.h"
 #include "audio/WaveFile.h"
 #include "signal/Oscilloscopeclass.h"
@@ -17,6 +18,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -165,6 +167,14 @@ private:
     void FrequencyRotaterClick();
     void RobotClick();
     void RetardClick();
+    // Runs `kind` over the accepted input and output as a block action that shows its progress
+    // in EffectProgress; refusals and file failures end it with a message.
+    void RunEffect(kaldorium::WavEffectKind kind);
+    // The workbench's settings for `kind`; a shift or factor text that is not a whole number
+    // throws ConversionError.
+    kaldorium::WavEffectSettings EffectSettings(kaldorium::WavEffectKind kind) const;
+    kaldorium::EffectBlocks effectBlocks;
+    QProgressBar *EffectProgress = nullptr;
 
     // Spectra and exports (WavmainSpectra.cpp)
     void DFT_InputClick();

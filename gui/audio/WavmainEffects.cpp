@@ -1,20 +1,165 @@
 #include "audio/Wavmain.h"
 
-// The file-to-file effects. Each runs as a block action (see TWAVMainForm::BlockAction); they
-// are filled in by the effects work.
+#include "common/Errors.h"
+#include "common/NumberText.h"
+#include "widgets/NumberEdit.h"
 
-void TWAVMainForm::SpeedUpClick() {}
+#include <QButtonGroup>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProgressBar>
+#include <cstdint>
+#include <functional>
+#include <utility>
 
-void TWAVMainForm::SlowDownClick() {}
+// The file-to-file effects. Each runs as a block action (see TWAVMainForm::BlockAction) over the
+// accepted input and output; the core writes the output and closes both files however it ends.
 
-void TWAVMainForm::ModifyFileClick() {}
+using namespace kaldorium;
 
-void TWAVMainForm::FFT_FilteringClick() {}
+namespace {
 
-void TWAVMainForm::FrequencyShifterClick() {}
+// Pending window messages run at most this often while an effect works (ms): often enough for
+// the window to repaint, seldom enough not to slow the effect down.
+constexpr qint64 kMessageInterval = 50;
 
-void TWAVMainForm::FrequencyRotaterClick() {}
+std::string Path(const QString &text) {
+    return QFile::encodeName(text).toStdString();
+}
 
-void TWAVMainForm::RobotClick() {}
+// Runs its action when the scope is left, however it is left.
+class AtExit {
+public:
+    explicit AtExit(std::function<void()> action_) : action(std::move(action_)) {}
+    ~AtExit() { action(); }
+    AtExit(const AtExit &) = delete;
+    AtExit &operator=(const AtExit &) = delete;
 
-void TWAVMainForm::RetardClick() {}
+private:
+    std::function<void()> action;
+};
+
+bool ReadsShift(WavEffectKind kind) {
+    return kind == WavEffectKind::FrequencyShifter || kind == WavEffectKind::FrequencyRotater ||
+           kind == WavEffectKind::Robot || kind == WavEffectKind::Retard;
+}
+
+} // namespace
+
+void TWAVMainForm::SpeedUpClick() {
+    RunEffect(WavEffectKind::SpeedUp);
+}
+
+void TWAVMainForm::SlowDownClick() {
+    RunEffect(WavEffectKind::SlowDown);
+}
+
+void TWAVMainForm::ModifyFileClick() {
+    RunEffect(WavEffectKind::ModifyFile);
+}
+
+void TWAVMainForm::FFT_FilteringClick() {
+    RunEffect(WavEffectKind::FFTFiltering);
+}
+
+void TWAVMainForm::FrequencyShifterClick() {
+    RunEffect(WavEffectKind::FrequencyShifter);
+}
+
+void TWAVMainForm::FrequencyRotaterClick() {
+    RunEffect(WavEffectKind::FrequencyRotater);
+}
+
+void TWAVMainForm::RobotClick() {
+    RunEffect(WavEffectKind::Robot);
+}
+
+void TWAVMainForm::RetardClick() {
+    RunEffect(WavEffectKind::Retard);
+}
+
+WavEffectSettings TWAVMainForm::EffectSettings(WavEffectKind kind) const {
+    WavEffectSettings s;
+    s.filterKind = settings.filterKind;
+    s.fo = settings.filterFrequency;
+    s.q = settings.qFactor;
+    s.amplification = settings.amplification;
+    s.ts = settings.samplingPeriod;
+    s.addNoise = settings.addNoise;
+    s.normalNoise = settings.normalNoise;
+    s.snRatio = settings.snRatio;
+    s.rectify = settings.rectify;
+    s.halfRectify = settings.halfRectify;
+    s.speedFactor = settings.speedFactor;
+    const int item = DFT_WindowItems->checkedId();
+    s.window = item >= 0 && item <= static_cast<int>(WindowKind::NoWindow)
+                   ? static_cast<WindowKind>(item)
+                   : WindowKind::NoWindow;
+    // Only the effects that use the integer fields read them.
+    if (ReadsShift(kind)) {
+        s.shift = ParseInt(FrequencyShift->text().toStdString());
+    }
+    if (kind == WavEffectKind::Robot) {
+        s.shift2 = ParseInt(FrequencyShift2->text().toStdString());
+    }
+    return s;
+}
+
+void TWAVMainForm::RunEffect(WavEffectKind kind) {
+    // Nothing starts beside another action, nor while a file plays (the output may be playing).
+    if (IsBusy() || playing != Playing::None) {
+        return;
+    }
+    if (!AcceptInput(false) || !AcceptOutput(false)) {
+        return;
+    }
+    // Every parameter is read before any file is touched; a refusal leaves the output as it was.
+    WavEffectSettings s;
+    try {
+        s = EffectSettings(kind);
+    } catch (const ConversionError &e) {
+        ShowError(QStringLiteral("DSP Error"), QString::fromStdString(e.what()));
+        return;
+    }
+    const int typedShift = s.shift;
+
+    WavEffectResult result;
+    {
+        // The dialogs let other messages run: something else may have started meanwhile.
+        BlockAction action(*this);
+        if (!action.Entered()) {
+            return;
+        }
+        // Left before the action ends, also by an exception: the bar goes, and a shift that the
+        // effect cut to its band is shown as it was used.
+        AtExit tidy([this, &s, typedShift] {
+            EffectProgress->hide();
+            if (s.shift != typedShift) {
+                FrequencyShift->setText(QString::number(s.shift));
+            }
+        });
+        // From no value: the first report changes it, whatever the last effect left.
+        EffectProgress->reset();
+        QElapsedTimer sinceMessages;
+        const WavEffectProgress progress = [&](std::uint32_t done, std::uint32_t total) {
+            const int percent =
+                total == 0 ? 100 : static_cast<int>(std::uint64_t{done} * 100u / total);
+            EffectProgress->setValue(percent);
+            if (EffectProgress->isHidden()) {
+                EffectProgress->show();
+            }
+            // The first report lets the bar appear at once, the others keep the window painted.
+            if (sinceMessages.isValid() && sinceMessages.elapsed() < kMessageInterval) {
+                return true;
+            }
+            sinceMessages.start();
+            return action.ProcessMessages();
+        };
+        WavEffects effects(network, noise, effectBlocks);
+        result = effects.Run(kind, Path(InputFile->text()), Path(OutputFile->text()), s, progress);
+    }
+    // The window is idle again before the message shows.
+    if (result.status == WavEffectStatus::Refused || result.status == WavEffectStatus::Failed) {
+        ShowError(QStringLiteral("DSP Error"), QString::fromStdString(result.message));
+    }
+}

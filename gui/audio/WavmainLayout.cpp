@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -295,6 +296,11 @@ void TWAVMainForm::CreateControls() {
     FrequencyShift2 = numberField(g, "FrequencyShift2", "3", true);
     FrequencyShift2->setFixedWidth(30);
     filterOuter->addLayout(row({Robot, Retard, caption(g, "Factor"), FrequencyShift2}));
+    // The progress of a running effect, on a line of its own below the effects.
+    EffectProgress = named<QProgressBar>(g, "EffectProgress");
+    EffectProgress->setRange(0, 100);
+    EffectProgress->setValue(0);
+    filterOuter->addWidget(EffectProgress);
     filterOuter->addStretch();
     filterGrid->setRowStretch(6, 1);
     filterLayout->addLayout(filterGrid, 1);
@@ -384,14 +390,15 @@ void TWAVMainForm::CreateControls() {
              fFrequencyI,      QfactorI,         fAmplificationI, fDFT,          fFFT,
              GetOutputFile,    PlayOutput,       DFT_Output,      FFT_Output,    RectifyGroup,
              NoiseGroup,       sSN_Label,        sSN_Ratio,       ModifyFile,    FFT_Filtering,
-             FrequencyShifter, FrequencyRotater, Robot,           Retard,        TimeScaleLabel}) {
+             FrequencyShifter, FrequencyRotater, Robot,           Retard,        TimeScaleLabel,
+             EffectProgress}) {
         QSizePolicy policy = w->sizePolicy();
         policy.setRetainSizeWhenHidden(true);
         w->setSizePolicy(policy);
     }
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{DesignNetwork, RectifyGroup, NoiseGroup, sSN_Ratio,
-                                          sSN_Label, MessageLabel, TimeScaleLabel}) {
+    for (QWidget *w : std::initializer_list<QWidget *>{DesignNetwork, RectifyGroup, NoiseGroup,
+                                                       sSN_Ratio, sSN_Label, MessageLabel,
+                                                       TimeScaleLabel, EffectProgress}) {
         w->setVisible(false);
     }
 

@@ -364,7 +364,19 @@ TEST_P(FrameEffects, WriteTheExpectedFrames) {
     WavEffectSettings s;
     s.speedFactor = c.factor;
     s.shift = c.k;
-    ASSERT_EQ(Run(c.kind, s).status, WavEffectStatus::Done);
+    // Told as it goes, at least every 4096 frames, up to the whole file.
+    std::vector<std::uint32_t> done;
+    ASSERT_EQ(Run(c.kind, s,
+                  [&](std::uint32_t d, std::uint32_t total) {
+                      EXPECT_EQ(total, c.frames);
+                      done.push_back(d);
+                      return true;
+                  })
+                  .status,
+              WavEffectStatus::Done);
+    EXPECT_GE(done.size(), c.frames / 4096 + 1);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    EXPECT_EQ(done.back(), c.frames);
     const Wav in = ReadWav(input);
     const Wav out = ReadWav(output);
     EXPECT_EQ(out.rate, c.rateOut);
@@ -386,6 +398,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FrameCase{WavEffectKind::SpeedUp, 22050, 1, 300, 2, 0, 44100, 88200, 300},
                       FrameCase{WavEffectKind::SlowDown, 44100, 2, 300, 3, 0, 14700, 58800, 300},
                       FrameCase{WavEffectKind::SlowDown, 11025, 1, 30, 4, 0, 2756, 5512, 30},
+                      FrameCase{WavEffectKind::SpeedUp, 8000, 2, 20000, 1.5, 0, 12000, 48000,
+                                20000},
                       FrameCase{WavEffectKind::Retard, 8000, 2, 10, 0, 4, 8000, 32000, 8},
                       FrameCase{WavEffectKind::Retard, 8000, 3, 10, 0, 1, 8000, 48000, 10},
                       FrameCase{WavEffectKind::Retard, 8000, 1, 10, 0, 11, 8000, 16000, 0}));
@@ -441,15 +455,17 @@ TEST_F(WavEffectsTest, FailuresAndStopsEndWithAValidOutput) {
     EXPECT_EQ(r.message, "Floats can be written only as 8 or 16-bit samples");
     ExpectValidHeader(output);
 
-    // The input cut short while it is read.
-    MakeInput(8000, 1, 200000);
-    r = Run(WavEffectKind::FFTFiltering, s, [&](std::uint32_t, std::uint32_t) {
-        std::filesystem::resize_file(input, 100000);
-        return true;
-    });
-    EXPECT_EQ(r.status, WavEffectStatus::Failed);
-    EXPECT_EQ(r.message, "Couldn't read samples");
-    ExpectValidHeader(output);
+    // The input cut short while it is read, by a block effect and by the copy of Speed Up.
+    for (const WavEffectKind kind : {WavEffectKind::FFTFiltering, WavEffectKind::SpeedUp}) {
+        MakeInput(8000, 1, 200000);
+        r = Run(kind, s, [&](std::uint32_t, std::uint32_t) {
+            std::filesystem::resize_file(input, 100000);
+            return true;
+        });
+        EXPECT_EQ(r.status, WavEffectStatus::Failed);
+        EXPECT_EQ(r.message, "Couldn't read samples");
+        ExpectValidHeader(output);
+    }
 
     // A full disk, as a file size limit.
     MakeInput(8000, 1, 200000);

@@ -1,0 +1,376 @@
+#include "FakeSoundPlayer.h"
+#include "FakeUiServices.h"
+#include "GuiTestSupport.h"
+
+#include "audio/WavEffects.h"
+#include "audio/WaveFile.h"
+#include "audio/Wavmain.h"
+#include "common/Random.h"
+#include "signal/DesignedFilterSource.h"
+#include "tools/FilterNetwork.h"
+#include "tools/Filternetwork.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A 16-bit PCM file whose channel c of frame i holds 0.5·sin(0.05·i + c): the channels differ.
+QString WriteTone(const QString &path, std::uint32_t rate, int channels, std::uint32_t frames) {
+    kaldorium::WaveFile w;
+    w.formatTag = 1;
+    w.channels = static_cast<std::uint16_t>(channels);
+    w.sampleRate = rate;
+    w.bitsPerSample = 16;
+    w.blockAlign = static_cast<std::uint16_t>(channels * 2);
+    w.byteRate = rate * w.blockAlign;
+    w.CreateForWriting(QFile::encodeName(path).toStdString());
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            w.WriteValue(0.5 * std::sin(0.05 * i + c));
+        }
+    }
+    w.CloseFile();
+    return path;
+}
+
+struct Wav {
+    bool valid = false; // opened, and its header holds what the file holds
+    std::uint32_t rate = 0;
+    int channels = 0;
+    std::vector<std::int16_t> samples; // interleaved
+    std::size_t Frames() const { return channels == 0 ? 0 : samples.size() / channels; }
+};
+
+Wav ReadWav(const QString &path) {
+    kaldorium::WaveFile r;
+    Wav w;
+    if (!r.OpenForReading(QFile::encodeName(path).toStdString())) {
+        return w;
+    }
+    w.valid = QFile(path).size() == 44 + static_cast<qint64>(r.dataBytes);
+    w.rate = r.sampleRate;
+    w.channels = r.channels;
+    std::int16_t s = 0;
+    for (std::uint32_t i = 0; i < r.dataBytes / 2 && r.ReadWordSample(s); ++i) {
+        w.samples.push_back(s);
+    }
+    return w;
+}
+
+QByteArray Contents(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What a running effect hides.
+const QStringList BusySet =
+    QStringLiteral("GetInputFile PlayInput GetOutputFile PlayOutput CopyInputFile CopyData "
+                   "ModifyFile FFT_Filtering FrequencyShifter FrequencyRotater Robot Retard "
+                   "SpeedUp SlowDown DFT_Input DFT_Output FFT_Input FFT_Output fDFT fFFT")
+        .split(QLatin1Char(' '));
+
+} // namespace
+
+// The effects of the WAV workbench, started as a user starts them.
+class TestWavmainEffects : public QObject {
+    Q_OBJECT
+
+private:
+    FakeUiServices services;
+    FakeSoundPlayer player;
+    kaldorium::NoiseGenerator noise;
+    kaldorium::FilterNetwork network;
+    kaldorium::DefaultDesignedFilterSource designedFilter;
+    std::unique_ptr<TFilterNetworkForm> networkForm;
+    std::unique_ptr<TWAVMainForm> form;
+    QTemporaryDir dir;
+
+    template <typename T = QWidget> T *find(const char *name) {
+        return control<T>(form.get(), name);
+    }
+    QProgressBar *bar() { return find<QProgressBar>("EffectProgress"); }
+    void click(const QString &name) {
+        QCoreApplication::processEvents();
+        QTest::mouseClick(find<QAbstractButton>(qPrintable(name)), Qt::LeftButton);
+    }
+    QString file(const char *name) { return dir.filePath(QString::fromLatin1(name)); }
+    void chooseFiles(const QString &input, const QString &output) {
+        services.openAnswers.enqueue(input);
+        click(QStringLiteral("GetInputFile"));
+        services.saveAnswers.enqueue(output);
+        click(QStringLiteral("GetOutputFile"));
+        services.shown.clear();
+    }
+    void type(const char *name, const QString &value) {
+        auto *field = find<QLineEdit>(name);
+        field->selectAll();
+        field->del();
+        QTest::keyClicks(field, value);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(field, &out);
+    }
+    QStringList messages() {
+        QStringList out;
+        for (const auto &s : services.shown) {
+            out << s.kind + QStringLiteral(" ") + s.title + QStringLiteral(": ") + s.text;
+            if (s.icon != QMessageBox::Critical) {
+                out << QStringLiteral("(not an error icon)");
+            }
+        }
+        return out;
+    }
+    void checkIdle() {
+        for (const char *name : {"iView", "oView", "bView", "fTest"}) {
+            QVERIFY2(find(name)->isEnabled(), name);
+        }
+        for (const QString &name : BusySet) {
+            QVERIFY2(find(qPrintable(name))->isVisible(), qPrintable(name));
+        }
+        QVERIFY(!bar()->isVisible());
+        QVERIFY(!form->IsBusy());
+    }
+
+private slots:
+    void init() {
+        services = FakeUiServices();
+        player = FakeSoundPlayer();
+        network = kaldorium::FilterNetwork();
+        networkForm = std::make_unique<TFilterNetworkForm>(services, network);
+        form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter,
+                                              networkForm.get());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void cleanup() {
+        form.reset();
+        networkForm.reset();
+    }
+
+    // Every button writes a file in the input's format at once viewable; the speed effects copy
+    // the data unchanged, the others carry the result from channel 1 on both channels.
+    void everyEffectWritesItsFile_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("factor");
+        QTest::addColumn<QString>("shift");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("rateOut");
+        QTest::addColumn<int>("framesOut");
+        QTest::addColumn<QString>("shiftAfter");
+        // At 22050 Hz N = 256: a shift is cut to ±127 bins and shown so.
+        const struct {
+            const char *tag, *button, *factor, *shift;
+            int frames, rateOut, framesOut;
+            const char *shiftAfter;
+        } rows[] = {{"speed up x2", "SpeedUp", "2", "4", 1000, 44100, 1000, "4"},
+                    {"slow down x3", "SlowDown", "3", "4", 1000, 7350, 1000, "4"},
+                    {"filter", "ModifyFile", "2", "4", 1000, 22050, 1000, "4"},
+                    {"fft filter", "FFT_Filtering", "2", "4", 1000, 22050, 1000, "4"},
+                    {"shift", "FrequencyShifter", "2", "4", 1000, 22050, 1000, "4"},
+                    {"shift cut", "FrequencyShifter", "2", "900", 1000, 22050, 1000, "127"},
+                    {"rotate cut", "FrequencyRotater", "2", "-900", 1000, 22050, 1000, "-127"},
+                    {"robot", "Robot", "2", "4", 1000, 22050, 1000, "4"},
+                    {"retard 4 of 10", "Retard", "2", "4", 10, 22050, 8, "4"}};
+        for (const auto &r : rows) {
+            QTest::newRow(r.tag) << r.button << r.factor << r.shift << r.frames << r.rateOut
+                                 << r.framesOut << r.shiftAfter;
+        }
+    }
+    void everyEffectWritesItsFile() {
+        QFETCH(QString, button);
+        QFETCH(QString, factor);
+        QFETCH(QString, shift);
+        QFETCH(int, frames);
+        QFETCH(int, rateOut);
+        QFETCH(int, framesOut);
+        QFETCH(QString, shiftAfter);
+        const QString in = WriteTone(file("in.wav"), 22050, 2, static_cast<std::uint32_t>(frames));
+        chooseFiles(in, file("out.wav"));
+        type("sSpeedFactor", factor);
+        type("FrequencyShift", shift);
+        click(button);
+        QCOMPARE(messages(), QStringList());
+        checkIdle();
+        QCOMPARE(find<QLineEdit>("FrequencyShift")->text(), shiftAfter);
+
+        const Wav input = ReadWav(in);
+        const Wav output = ReadWav(file("out.wav"));
+        QVERIFY(output.valid);
+        QCOMPARE(output.rate, static_cast<std::uint32_t>(rateOut));
+        QCOMPARE(output.channels, 2);
+        QCOMPARE(output.Frames(), static_cast<std::size_t>(framesOut));
+        if (button == QLatin1String("SpeedUp") || button == QLatin1String("SlowDown")) {
+            QVERIFY(output.samples == input.samples);
+        } else {
+            for (std::size_t n = 0; n < output.Frames(); ++n) {
+                QCOMPARE(output.samples[2 * n + 1], output.samples[2 * n]);
+            }
+        }
+        // The output is closed and valid: it can be viewed (and so played) at once.
+        click(QStringLiteral("oView"));
+        QVERIFY(form->IsViewRunning());
+        click(QStringLiteral("oView"));
+        QCOMPARE(messages(), QStringList());
+    }
+
+    // A parameter that cannot be used is refused before any file is created.
+    void refusalsLeaveThePreviousOutput_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("text");
+        const char *const factor = kaldorium::WavEffects::kFactorText;
+        const char *const rate = kaldorium::WavEffects::kRateText;
+        const struct {
+            const char *tag, *button, *field, *value, *text;
+        } rows[] = {{"shift not whole", "FrequencyShifter", "FrequencyShift", "4.5",
+                     "'4.5' is not a valid integer value"},
+                    {"shift beyond int", "FrequencyRotater", "FrequencyShift", "99999999999",
+                     "'99999999999' is not a valid integer value"},
+                    {"shift2 not whole", "Robot", "FrequencyShift2", "3%",
+                     "'3%' is not a valid integer value"},
+                    {"retard not whole", "Retard", "FrequencyShift", "-",
+                     "'-' is not a valid integer value"},
+                    {"robot step 0", "Robot", "FrequencyShift", "0", factor},
+                    {"retard 0", "Retard", "FrequencyShift", "0", factor},
+                    {"rate above 32 bits", "SpeedUp", "sSpeedFactor", "1000000", rate},
+                    {"rate below 1", "SlowDown", "sSpeedFactor", "30000", rate}};
+        for (const auto &r : rows) {
+            QTest::newRow(r.tag) << r.button << r.field << r.value << r.text;
+        }
+    }
+    void refusalsLeaveThePreviousOutput() {
+        QFETCH(QString, button);
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, text);
+        QFile previous(file("out.wav"));
+        QVERIFY(previous.open(QIODevice::WriteOnly));
+        previous.write("previous output");
+        previous.close();
+        chooseFiles(WriteTone(file("in.wav"), 22050, 2, 1000), file("out.wav"));
+        type(qPrintable(field), value);
+        click(button);
+        QCOMPARE(messages(), QStringList{"message DSP Error: " + text});
+        QCOMPARE(Contents(file("out.wav")), QByteArray("previous output"));
+        checkIdle();
+    }
+
+    // A file failure and a non-finite value end the effect idle, then show what went wrong; the
+    // output holds a valid header, also after a stop.
+    void errorsEndIdleAndAreShown_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("shown");
+        const struct {
+            const char *tag, *button, *fault, *shown;
+        } rows[] = {
+            {"input damaged", "FFT_Filtering", "damaged", "message DSP Error: Couldn't open file"},
+            {"input cut part-way", "ModifyFile", "cut", "message DSP Error: Couldn't read samples"},
+            {"speed copy cut part-way", "SlowDown", "cut",
+             "message DSP Error: Couldn't read samples"},
+            {"unstable network", "ModifyFile", "unstable",
+             "error : Floating point division by zero"},
+            // A stop: closing the window ends the effect at its next message check, silently.
+            {"window closed", "Retard", "close", ""}};
+        for (const auto &r : rows) {
+            QTest::newRow(r.tag) << r.button << r.fault << r.shown;
+        }
+    }
+    void errorsEndIdleAndAreShown() {
+        QFETCH(QString, button);
+        QFETCH(QString, fault);
+        QFETCH(QString, shown);
+        const QString in = WriteTone(file("in.wav"), 8000, 2, 200000);
+        chooseFiles(in, file("out.wav"));
+        if (fault == QLatin1String("damaged")) {
+            QFile f(in);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.write("JUNK");
+            f.close();
+        } else if (fault == QLatin1String("cut")) {
+            connect(bar(), &QProgressBar::valueChanged, this, [in] { QFile::resize(in, 100000); });
+        } else if (fault == QLatin1String("close")) {
+            connect(bar(), &QProgressBar::valueChanged, form.get(), [this] { form->close(); });
+        } else {
+            // A network stage with Q = 0 divides by zero in its design.
+            kaldorium::StageSetting stages[kaldorium::FilterNetwork::StageCount];
+            stages[0] = {true, kaldorium::fkBandPass, 1000.0, 0.0, 1.0};
+            network.ApplySettings(stages);
+            click(QStringLiteral("NetworkFiltering"));
+        }
+        click(button);
+        QCOMPARE(messages(), shown.isEmpty() ? QStringList() : QStringList{shown});
+        form->show();
+        checkIdle();
+        if (fault != QLatin1String("damaged")) {
+            const Wav output = ReadWav(file("out.wav"));
+            QVERIFY(output.valid);
+            QVERIFY(output.Frames() < 200000);
+        }
+    }
+
+    // While an effect runs the window repaints, the bar shows how far it is, and every other
+    // action is refused; at the end the bar has reached 100 and is gone.
+    void busyEffectRefusesOtherActions() {
+        chooseFiles(WriteTone(file("in.wav"), 8000, 2, 100000), file("out.wav"));
+        QList<int> values;
+        bool checked = false;
+        connect(bar(), &QProgressBar::valueChanged, this, [&](int v) {
+            values << v;
+            if (values.size() > 1) {
+                return;
+            }
+            // Runs at the effect's first message check, which follows its first report.
+            QTimer::singleShot(0, this, [&] {
+                checked = true;
+                QVERIFY(form->IsBusy());
+                QVERIFY(bar()->isVisible());
+                for (const QString &name : BusySet) {
+                    QVERIFY2(!find(qPrintable(name))->isVisible(), qPrintable(name));
+                }
+                // The bar lies where no other control is.
+                const QRect place(bar()->mapTo(form.get(), QPoint(0, 0)), bar()->size());
+                for (QWidget *w : form->findChildren<QWidget *>()) {
+                    if (w != bar() && w->isVisible() && w->parentWidget() != bar() &&
+                        (qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
+                         qobject_cast<QLabel *>(w))) {
+                        const QRect other(w->mapTo(form.get(), QPoint(0, 0)), w->size());
+                        QVERIFY2(!place.intersects(other), qPrintable(w->objectName()));
+                    }
+                }
+                // Clicks that arrive now do nothing: no second effect, no view, no dialog.
+                for (const char *name : {"SpeedUp", "Retard", "iView", "GetOutputFile"}) {
+                    QMetaObject::invokeMethod(find<QAbstractButton>(name), "click");
+                }
+                QVERIFY(!form->IsViewRunning());
+            });
+        });
+        click(QStringLiteral("FFT_Filtering"));
+        QVERIFY(checked);
+        QCOMPARE(messages(), QStringList());
+        QVERIFY(!values.isEmpty());
+        QCOMPARE(values.first(), 0);
+        QCOMPARE(values.last(), 100);
+        QVERIFY(std::is_sorted(values.begin(), values.end()));
+        checkIdle();
+        const Wav output = ReadWav(file("out.wav"));
+        QCOMPARE(output.rate, 8000u);
+        QCOMPARE(output.Frames(), std::size_t{100000});
+    }
+};
+
+QTEST_MAIN(TestWavmainEffects)
+#include "tst_WavmainEffects.moc"
