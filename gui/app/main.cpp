@@ -35,7 +35,7 @@ int main(int argc, char **argv) {
         TDigitalFiltersForm digitalForm(services, design);
         TFileEditForm fileEditForm(services);
         TFilterNetworkForm networkForm(services, network);
-        TWAVMainForm wavForm(services, player, noise, network, design, &networkForm);
+        TWAVMainForm wavForm(services, player, noise, network, design, fileEditForm, &networkForm);
         TDFTMainForm dftForm(services, player, fileEditForm);
 
         mainForm.SetToolWindows(

@@ -6,6 +6,8 @@
 #include "audio/SoundPlayer.h"
 #include "common/NumberText.h"
 #include "spectrum/Dftmain.h"
+#include "spectrum/SpectrumAnalysis.h"
+#include "spectrum/SpectrumWindows.h"
 #include "widgets/Named.h"
 #include "widgets/NumberEdit.h"
 #include "widgets/PlotImage.h"
@@ -30,9 +32,14 @@ using namespace kaldorium;
 
 TWAVMainForm::TWAVMainForm(UiServices &services_, SoundPlayer &player_, NoiseGenerator &noise_,
                            FilterNetwork &network_, DesignedFilterSource &designedFilter_,
-                           TFilterNetworkForm *networkForm_, QWidget *parent)
+                           TFileEditForm &editor_, TFilterNetworkForm *networkForm_,
+                           QWidget *parent)
     : QWidget(parent, Qt::Window), services(services_), player(player_), noise(noise_),
-      network(network_), designedFilter(designedFilter_), networkForm(networkForm_) {
+      network(network_), designedFilter(designedFilter_), editor(editor_),
+      networkForm(networkForm_), spectrumWindows(std::make_unique<SpectrumWindows>([this] {
+          // Owned by the workbench, which releases them.
+          return new TDFTMainForm(services, player, editor, this);
+      })) {
     setObjectName(QStringLiteral("WAVMainForm"));
     setWindowTitle(QStringLiteral("(KALDOR) WAV Files Processing"));
     QFont compact = font();
@@ -219,21 +226,15 @@ void TWAVMainForm::closeEvent(QCloseEvent *event) {
         StopView();
     }
     inputFile.CloseFile();
-    if (blockActionRunning) {
-        // The action still uses its spectrum windows: they go when it has ended.
-        closePending = true;
-    } else {
-        ReleaseSpectrumWindows();
-    }
+    // A window still analysing is freed once its analysis has returned; the action that started
+    // it no longer touches it.
+    ReleaseSpectrumWindows();
     QWidget::closeEvent(event);
     emit closed();
 }
 
 void TWAVMainForm::ReleaseSpectrumWindows() {
-    for (TDFTMainForm *w : spectrumWindows) {
-        delete w;
-    }
-    spectrumWindows.clear();
+    spectrumWindows->ReleaseAll();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -255,10 +256,6 @@ TWAVMainForm::BlockAction::~BlockAction() {
     }
     form.blockActionRunning = false;
     form.UpdateControls();
-    if (form.closePending) {
-        form.closePending = false;
-        form.ReleaseSpectrumWindows();
-    }
 }
 
 bool TWAVMainForm::BlockAction::ProcessMessages() {

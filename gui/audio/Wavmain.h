@@ -8,7 +8,6 @@
 #include "widgets/ImageCanvas.h"
 
 #include <QElapsedTimer>
-#include <QList>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -25,15 +24,18 @@ class QTimer;
 class NumberEdit;
 class PlotImage;
 class SoundPlayer;
+class SpectrumWindows;
 class Stepper;
 class UiServices;
 class TDFTMainForm;
+class TFileEditForm;
 class TFilterNetworkForm;
 
 namespace kaldorium {
 class DesignedFilterSource;
 class FilterNetwork;
 class NoiseGenerator;
+class PairedSpectrumAnalysis;
 } // namespace kaldorium
 
 // The WAV workbench: an input and an output WAVE file, their format, the views of both on a
@@ -45,7 +47,8 @@ class TWAVMainForm : public QWidget {
 public:
     TWAVMainForm(UiServices &services, SoundPlayer &player, kaldorium::NoiseGenerator &noise,
                  kaldorium::FilterNetwork &network, kaldorium::DesignedFilterSource &designedFilter,
-                 TFilterNetworkForm *networkForm = nullptr, QWidget *parent = nullptr);
+                 TFileEditForm &editor, TFilterNetworkForm *networkForm = nullptr,
+                 QWidget *parent = nullptr);
     ~TWAVMainForm() override;
 
     // The busy state of a block action (an effect, a spectrum, an export). While one lives the
@@ -84,6 +87,12 @@ public:
 
     // One chunk of the running view (its timer calls it; tests may too, to step exactly).
     void ViewChunk();
+
+    // The spectrum windows opened from this window, oldest first.
+    const SpectrumWindows &Spectra() const { return *spectrumWindows; }
+    // The last averaged spectra of input and filtered input drawn here (nullptr before the
+    // first).
+    const kaldorium::PairedSpectrumAnalysis *PairedSpectra() const { return pairedSpectra.get(); }
 
 signals:
     // The window was closed; the main window shows itself again.
@@ -185,7 +194,13 @@ private:
     void fFFTClick();
     void CopyInputFileClick();
     void CopyDataClick();
-    // Releases the spectrum windows (deferred while a block action still uses them).
+    // Opens a spectrum window on the file named by `field`.
+    void OpenSpectrumWindow(const QLineEdit *field, bool fft);
+    // The averaged spectra of the input and the filtered input, drawn on the display.
+    void DrawPairedSpectra(bool fft);
+    // Copies the input into the output by `write`, reporting a failure.
+    template <typename Write> void Export(Write &&write);
+    // Releases the spectrum windows, stopping their analyses first.
     void ReleaseSpectrumWindows();
 
     UiServices &services;
@@ -193,6 +208,7 @@ private:
     kaldorium::NoiseGenerator &noise;
     kaldorium::FilterNetwork &network;
     kaldorium::DesignedFilterSource &designedFilter;
+    TFileEditForm &editor;
     TFilterNetworkForm *networkForm;
 
     kaldorium::WavSettings settings;
@@ -209,22 +225,20 @@ private:
     QPushButton *viewButton = nullptr; // the button of the running view
     QElapsedTimer repaintClock;        // since the display was last shown during a view
     bool blockActionRunning = false;
-    bool closePending = false; // closed during a block action: release once it ends
     Playing playing = Playing::None;
     // Own dialogs take the activation away; coming back from them is no activation.
     int ownDialogs = 0;
     bool deactivatedByOwnDialog = false;
     bool centred = false;
 
-    // Spectrum windows on demand (at most six) and the block actions' working arrays.
-    static constexpr int MaxSpectrumWindows = 6;
-    QList<TDFTMainForm *> spectrumWindows;
+    // Spectrum windows on demand (at most six), the averaged spectra drawn here (made at their
+    // first use) and the block actions' working arrays.
+    std::unique_ptr<SpectrumWindows> spectrumWindows;
+    std::unique_ptr<kaldorium::PairedSpectrumAnalysis> pairedSpectra;
     std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockA{};
     std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockB{};
     std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockC{};
     std::array<double, kaldorium::kMaxTransformLength> magnitudes{};
-    std::array<double, kaldorium::kMaxTransformLength> inputAccumulator{};
-    std::array<double, kaldorium::kMaxTransformLength> outputAccumulator{};
 
     // File specifications
     QGroupBox *OscillatorSpecs;

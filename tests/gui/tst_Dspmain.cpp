@@ -614,7 +614,8 @@ private slots:
         TAnalogueFiltersForm analogue(services, graph);
         TFilterNetworkForm networkForm(services, network);
         FakeSoundPlayer player;
-        TWAVMainForm wav(services, player, noise, network, design, &networkForm);
+        TFileEditForm editor(services);
+        TWAVMainForm wav(services, player, noise, network, design, editor, &networkForm);
         form->SetToolWindows({&graph, &analogue, &digital, nullptr, &networkForm, &wav});
         const struct {
             const char *button;

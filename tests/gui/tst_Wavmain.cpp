@@ -7,6 +7,7 @@
 #include "audio/Wavmain.h"
 #include "common/Random.h"
 #include "signal/DesignedFilterSource.h"
+#include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
 #include "tools/Filternetwork.h"
 #include "widgets/NumberEdit.h"
@@ -89,6 +90,7 @@ private:
     kaldorium::FilterNetwork network;
     kaldorium::DefaultDesignedFilterSource designedFilter;
     std::unique_ptr<TFilterNetworkForm> networkForm;
+    std::unique_ptr<TFileEditForm> editor;
     std::unique_ptr<TWAVMainForm> form;
     QTemporaryDir dir;
 
@@ -167,13 +169,15 @@ private slots:
         player = FakeSoundPlayer();
         network = kaldorium::FilterNetwork();
         networkForm = std::make_unique<TFilterNetworkForm>(services, network);
+        editor = std::make_unique<TFileEditForm>(services);
         form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter,
-                                              networkForm.get());
+                                              *editor, networkForm.get());
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
         form.reset();
+        editor.reset();
         networkForm.reset();
     }
 
@@ -587,7 +591,7 @@ private slots:
         // Through the real playback service (no sound device needed), and the end is noticed
         // even though the file was renamed while it played.
         QtSoundPlayer real;
-        TWAVMainForm window(services, real, noise, network, designedFilter);
+        TWAVMainForm window(services, real, noise, network, designedFilter, *editor);
         window.show();
         const QString path = WriteWav(file("short.wav"), 8000, 1, 16, 2400, Tone);
         services.openAnswers.enqueue(path);

@@ -7,6 +7,7 @@
 #include "audio/Wavmain.h"
 #include "common/Random.h"
 #include "signal/DesignedFilterSource.h"
+#include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
 #include "tools/Filternetwork.h"
 
@@ -95,6 +96,7 @@ private:
     kaldorium::FilterNetwork network;
     kaldorium::DefaultDesignedFilterSource designedFilter;
     std::unique_ptr<TFilterNetworkForm> networkForm;
+    std::unique_ptr<TFileEditForm> editor;
     std::unique_ptr<TWAVMainForm> form;
     QTemporaryDir dir;
 
@@ -149,13 +151,15 @@ private slots:
         player = FakeSoundPlayer();
         network = kaldorium::FilterNetwork();
         networkForm = std::make_unique<TFilterNetworkForm>(services, network);
+        editor = std::make_unique<TFileEditForm>(services);
         form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter,
-                                              networkForm.get());
+                                              *editor, networkForm.get());
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
         form.reset();
+        editor.reset();
         networkForm.reset();
     }
 
