@@ -208,11 +208,11 @@ int main(int argc, char **argv) {
                 ok &= Save(&digitalForm, folder, "designer.png");
             });
 
-        // The filter network: two branches in use.
+        // The filter network: a band pass in the first branch, a high pass and a low pass in
+        // series in the second.
         WhileModal(
             networkForm, [&] { Click(&mainForm, "DesignNetwork"); }, [] { return true; },
             [&] {
-                // A band pass in the first branch, a low pass after a high pass in the second.
                 const struct {
                     const char *prefix;
                     int type;
