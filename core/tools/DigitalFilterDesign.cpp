@@ -3,8 +3,11 @@
 #include "common/Errors.h"
 #include "common/NumberText.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <complex>
+#include <limits>
 
 namespace kaldorium {
 
@@ -61,6 +64,39 @@ double TextOrDefault(const std::string &text, const char *emptyText, std::string
 
 } // namespace
 
+GainPhase AnaloguePrototypeResponse(int designType, int order, double f0, double q, double a0,
+                                    double frequencyHz) {
+    // In units of ω0, s = j·u with u = f/f0; the section's denominator is 1 − u² + j·u/Q.
+    using Complex = std::complex<double>;
+    const double u = frequencyHz / f0;
+    const Complex denominator(1.0 - u * u, u / q);
+    Complex numerator;
+    switch (designType) {
+    case 1:
+        numerator = Complex(1.0 - u * u, 0.0);
+        break;
+    case 2:
+        numerator = Complex(-u * u, 0.0);
+        break;
+    case 3:
+        numerator = Complex(1.0, 0.0);
+        break;
+    default:
+        numerator = Complex(0.0, u / q);
+        break;
+    }
+    const Complex section = numerator / denominator;
+    Complex response(a0, 0.0);
+    for (int i = 0; i < std::max(1, order / 2); ++i) {
+        response *= section;
+    }
+    const double magnitude = std::abs(response);
+    if (magnitude == 0.0) {
+        return {-std::numeric_limits<double>::infinity(), 0.0};
+    }
+    return {20.0 * std::log10(magnitude), std::arg(response) * DegreesPerRadian};
+}
+
 DigitalFilterDesign::DigitalFilterDesign() = default;
 
 const DesignerWorkbench &DigitalFilterDesign::Workbench() const {
@@ -80,6 +116,7 @@ void DigitalFilterDesign::Notify(unsigned parts) {
 }
 
 void DigitalFilterDesign::ClearPlots() {
+    bodeShown = false;
     // Empty grids from 10 Hz to 100 kHz.
     if (gainCanvas != nullptr) {
         gainPlot.BindLog(gainCanvas, 1.0, 5.0, -50.0, 1.0, 1, 0);
@@ -409,7 +446,14 @@ void DigitalFilterDesign::DrawBode() {
             phasePlot.PlotPair(x, phaseMax + 1000.0, phaseDeg[i]);
         }
     }
+    bodeShown = true;
     Notify(Plots);
+}
+
+void DigitalFilterDesign::RedrawBode() {
+    if (bodeShown) {
+        DrawBode();
+    }
 }
 
 void DigitalFilterDesign::BodePlotClick() {

@@ -11,6 +11,22 @@ namespace kaldorium {
 
 class Canvas;
 
+// Gain in dB and phase in degrees (−180 … 180) of a response at one frequency.
+struct GainPhase {
+    double gainDb = 0.0;
+    double phaseDeg = 0.0;
+};
+
+// The analogue prototype H(s) that a designed set of `designType` (0 band pass, 1 band reject,
+// 2 high pass, 3 low pass; any other code reads as band pass) and `order` (2, 4 or 6) starts
+// from, at `frequencyHz`: with ω0 = 2π·f0 the second-order section — band pass (ω0/Q)·s, band
+// reject s² + ω0², high pass s², low pass ω0², each over s² + (ω0/Q)·s + ω0² — taken order/2
+// times in series and scaled once by A0. The bilinear design pre-warps its frequency axis so
+// that it meets this curve at f0 exactly; towards the Nyquist frequency the two part. A zero
+// magnitude reads −∞ dB with phase 0.
+GainPhase AnaloguePrototypeResponse(int designType, int order, double f0, double q, double a0,
+                                    double frequencyHz);
+
 // What the designer reads from the workbench: its filter kind and the texts of four of its fields.
 class DesignerWorkbench {
 public:
@@ -86,6 +102,8 @@ public:
 
     // The Bode computation alone (BodePlotClick computes, then draws).
     void ComputeBode();
+    // Draws the computed Bode diagram again, if one is on the plots (an overlay changed).
+    void RedrawBode();
 
     // What the designer window's fields show.
     struct FieldTexts {
@@ -120,6 +138,8 @@ public:
     double gainMax = 0.0;
     double phaseMin = 0.0; // rad
     double phaseMax = 0.0; // rad
+    // The plots show the computed Bode diagram (not the empty grids).
+    bool bodeShown = false;
 
     Oscilloscope gainPlot;
     Oscilloscope phasePlot;

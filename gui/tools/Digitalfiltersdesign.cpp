@@ -8,6 +8,7 @@
 #include "widgets/Stepper.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -211,6 +212,11 @@ void TDigitalFiltersForm::CreateControls() {
     for (QPushButton *button : {CalcFilter, BodePlot}) {
         button->setAutoDefault(false);
     }
+    ShowAnalogue = named<QCheckBox>(this, "ShowAnalogue");
+    ShowAnalogue->setText(QStringLiteral("Show analogue prototype"));
+    ShowAnalogue->setToolTip(QStringLiteral(
+        "Draws the analogue H(s) the bilinear design starts from over the Bode plot"));
+    ShowAnalogue->setGeometry(PanelLeft, y + 60, PanelWidth, 22);
 }
 
 void TDigitalFiltersForm::ConnectHandlers() {
@@ -240,6 +246,7 @@ void TDigitalFiltersForm::ConnectHandlers() {
     on(sTs, &NumberEdit::entered, [this] { aEdits[0]->setFocus(); });
     on(CalcFilter, &QPushButton::clicked, [this] { design.CalcFilterClick(); });
     on(BodePlot, &QPushButton::clicked, [this] { BodePlotClick(); });
+    on(ShowAnalogue, &QCheckBox::toggled, [this] { design.RedrawBode(); });
     on(GainPlotScreen, &PlotImage::mouseMoved,
        [this](int x, int y) { GainPlotScreenMouseMove(x, y); });
     on(PhasePlotScreen, &PlotImage::mouseMoved,

@@ -7,6 +7,7 @@
 #include <array>
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -46,6 +47,8 @@ private:
     void a0Exit();
     void GainPlotScreenMouseMove(int x, int y);
     void PhasePlotScreenMouseMove(int x, int y);
+    // The analogue prototype over the Bode diagram, with a legend, while ShowAnalogue is ticked.
+    void DrawAnalogue();
 
     UiServices &services;
     kaldorium::DigitalFilterDesign &design;
@@ -68,6 +71,7 @@ private:
     NumberEdit *sfFrequency, *sQfactor, *sfAmplification;
     Stepper *fFrequencyI, *QfactorI, *fAmplificationI;
     QPushButton *CalcFilter, *BodePlot;
+    QCheckBox *ShowAnalogue;
     QLineEdit *GainX, *GainY, *PhaseX, *PhaseY;
     QLabel *Label14, *Label13, *Label12, *Label11, *Label15, *Label16, *Label17, *Label18;
 };

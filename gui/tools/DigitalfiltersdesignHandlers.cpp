@@ -9,7 +9,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -33,6 +35,9 @@ void Show(QLineEdit *field, const std::string &text) {
         field->setToolTip(shown);
     }
 }
+
+// The analogue prototype's colour, apart from the grid's green, the digital red and the black.
+constexpr kaldorium::Color AnalogueColour{0, 0, 255};
 
 } // namespace
 
@@ -78,6 +83,7 @@ void TDigitalFiltersForm::DesignChanged(unsigned parts) {
         CalcFilter->setVisible(Image2nd->isVisibleTo(this));
     }
     if (parts & DigitalFilterDesign::Plots) {
+        DrawAnalogue();
         GainPlotScreen->update();
         PhasePlotScreen->update();
     }
@@ -140,4 +146,62 @@ void TDigitalFiltersForm::GainPlotScreenMouseMove(int x, int y) {
 void TDigitalFiltersForm::PhasePlotScreenMouseMove(int x, int y) {
     PhaseX->setText(Text(kaldorium::FormatGeneral(std::pow(10.0, design.phasePlot.ValueAtX(x)))));
     PhaseY->setText(Text(kaldorium::FormatGeneral(design.phasePlot.ValueAtY(y))));
+}
+
+void TDigitalFiltersForm::DrawAnalogue() {
+    // Typed coefficients have no prototype to compare with.
+    if (!ShowAnalogue->isChecked() || !design.bodeShown ||
+        design.designType == DigitalFilterDesign::UnknownType) {
+        return;
+    }
+    // The same frequencies as the digital trace, so the two lie on each other where they agree.
+    const auto trace = [this](kaldorium::Oscilloscope &plot, ImageCanvas &canvas, bool gain) {
+        canvas.SetPenColor(AnalogueColour);
+        canvas.SetPenWidth(2);
+        int lastX = 0;
+        int lastY = 0;
+        double lastPhase = 0.0;
+        for (std::size_t i = 0; i < DigitalFilterDesign::BodePoints; ++i) {
+            const double hz = design.frequency[i] * 0.15915494309189534198;
+            const kaldorium::GainPhase h = kaldorium::AnaloguePrototypeResponse(
+                design.designType, design.order, design.f0, design.q, design.amplification, hz);
+            plot.ToPixelX(std::log10(hz));
+            plot.ToPixelY(gain ? h.gainDb : h.phaseDeg);
+            // A phase wrapping from +180 to −180 is not joined across the plot.
+            if (i > 0 && (gain || std::fabs(h.phaseDeg - lastPhase) < 180.0)) {
+                canvas.Line(lastX, lastY, plot.pixelX, plot.pixelY);
+            }
+            lastX = plot.pixelX;
+            lastY = plot.pixelY;
+            lastPhase = h.phaseDeg;
+        }
+        canvas.SetPenColor(kaldorium::ColorBlack);
+    };
+    trace(design.gainPlot, gainCanvas, true);
+    trace(design.phasePlot, phaseCanvas, false);
+
+    // The legend, in a white box low in the middle of the gain plot, where the curves of all
+    // four types leave room.
+    const kaldorium::Oscilloscope &plot = design.gainPlot;
+    const QFontMetrics metrics{QFont()};
+    const std::string digital = "digital";
+    const std::string analogue = "analogue prototype";
+    const int lineHeight = metrics.height();
+    const int boxWidth = metrics.horizontalAdvance(QString::fromStdString(analogue)) + 36;
+    const int left = plot.margin + (plot.width - plot.margin) * 3 / 10;
+    const int top = plot.height - plot.margin - 2 * lineHeight - 14;
+    gainCanvas.SetPenWidth(1);
+    gainCanvas.SetPenColor(kaldorium::Color{128, 128, 128});
+    gainCanvas.SetFillColor(kaldorium::ColorWhite);
+    gainCanvas.Rectangle(left, top, left + boxWidth, top + 2 * lineHeight + 8);
+    const auto entry = [&](int row, kaldorium::Color colour, const std::string &text) {
+        const int y = top + 4 + row * lineHeight;
+        gainCanvas.SetPenColor(colour);
+        gainCanvas.SetPenWidth(2);
+        gainCanvas.Line(left + 6, y + lineHeight / 2, left + 26, y + lineHeight / 2);
+        gainCanvas.TextOut(left + 30, y, text);
+    };
+    entry(0, kaldorium::ColorRed, digital);
+    entry(1, AnalogueColour, analogue);
+    gainCanvas.SetPenColor(kaldorium::ColorBlack);
 }

@@ -8,6 +8,7 @@
 #include "widgets/PlotImage.h"
 #include "widgets/Stepper.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -259,6 +260,47 @@ private slots:
         QTest::mouseMove(find("GainPlotScreen"), QPoint(300, 100));
         QVERIFY(text("GainX").toDouble() > 10);
         QVERIFY(!text("GainY").isEmpty());
+    }
+
+    void analogueOverlayComesAndGoesWithTheBox() {
+        auto *box = find<QCheckBox>("ShowAnalogue");
+        QCOMPARE(box->text(), QStringLiteral("Show analogue prototype"));
+        QVERIFY(!box->isChecked());
+        const QRgb blue = qRgb(0, 0, 255);
+        const auto fields = [this] {
+            QStringList texts;
+            for (QLineEdit *edit : form->findChildren<QLineEdit *>()) {
+                texts << edit->objectName() + QLatin1Char('=') + edit->text();
+            }
+            return texts;
+        };
+        click(radio("FilterType", "Low Pass"));
+        click(find<QPushButton>("BodePlot"));
+        const QImage gain = form->GainCanvas().Image().copy();
+        const QImage phase = form->PhaseCanvas().Image().copy();
+        const QStringList before = fields();
+        QCOMPARE(CountColour(gain, blue), 0);
+
+        click(box);
+        QVERIFY(CountColour(form->GainCanvas().Image(), blue) > 600);
+        QVERIFY(CountColour(form->PhaseCanvas().Image(), blue) > 600);
+        // Where pre-warping parts the two near Nyquist, the digital trace still shows.
+        QVERIFY(CountColour(form->GainCanvas().Image(), qRgb(255, 0, 0)) > 100);
+        QCOMPARE(fields(), before);
+        QVERIFY(radio("FilterType", "Low Pass")->isChecked());
+        QVERIFY(services.errors.isEmpty());
+
+        click(box);
+        QCOMPARE(form->GainCanvas().Image(), gain);
+        QCOMPARE(form->PhaseCanvas().Image(), phase);
+        QCOMPARE(fields(), before);
+
+        // Ticked, the overlay comes with the next Bode plot of a new design.
+        click(box);
+        click(radio("FilterType", "Band Pass"));
+        QCOMPARE(CountColour(form->GainCanvas().Image(), blue), 0);
+        click(find<QPushButton>("BodePlot"));
+        QVERIFY(CountColour(form->GainCanvas().Image(), blue) > 600);
     }
 
     void bodePlotFaultEndsIdle() {

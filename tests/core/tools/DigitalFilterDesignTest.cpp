@@ -8,6 +8,7 @@
 #include <cfenv>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <string>
 #include <tuple>
 
@@ -317,3 +318,49 @@ TEST_F(DesignerTest, RecomputeKeepsTheCallersPendingFaults) {
     EXPECT_TRUE(std::fetestexcept(FE_OVERFLOW));
     std::feclearexcept(FE_ALL_EXCEPT);
 }
+
+// type × order: the analogue prototype against its closed form a decade below f0, at f0 and a
+// decade above, and against the designed set at f0, where the pre-warping makes the two meet.
+class AnaloguePrototypeTest : public DesignerTest,
+                              public ::testing::WithParamInterface<std::tuple<int, int>> {};
+
+TEST_P(AnaloguePrototypeTest, FollowsTheClosedFormAndMeetsTheDesignAtF0) {
+    const auto [type, order] = GetParam();
+    const double f0 = 2000.0, q = 3.0, a0 = 2.0;
+    const int sections = order / 2;
+    for (double u : {0.1, 1.0, 10.0}) {
+        SCOPED_TRACE(u);
+        // One section: |D| and arg D of 1 − u² + j·u/Q, then each numerator by hand.
+        const double d = std::hypot(1.0 - u * u, u / q);
+        const double argD = std::atan2(u / q, 1.0 - u * u) * 57.29577951308232;
+        const double magnitude[] = {u / q / d, std::fabs(1.0 - u * u) / d, u * u / d, 1.0 / d};
+        const double phase[] = {90.0 - argD, (u < 1.0 ? 0.0 : 180.0) - argD, 180.0 - argD, -argD};
+        const GainPhase got = AnaloguePrototypeResponse(type, order, f0, q, a0, u * f0);
+        if (magnitude[type] == 0.0) {
+            EXPECT_EQ(got.gainDb, -std::numeric_limits<double>::infinity());
+            continue;
+        }
+        EXPECT_NEAR(got.gainDb, 20 * std::log10(a0) + sections * 20 * std::log10(magnitude[type]),
+                    1e-9);
+        EXPECT_GE(got.phaseDeg, -180.0);
+        EXPECT_LE(got.phaseDeg, 180.0);
+        EXPECT_NEAR(std::remainder(got.phaseDeg - sections * phase[type], 360.0), 0.0, 1e-9);
+    }
+
+    design.sQfactorExit("3");
+    design.SelectFilterOrder(sections - 1);
+    design.SelectFilterType(type);
+    const Complex digital = SetResponse(design, 2 * M_PI * f0);
+    const GainPhase analogue = AnaloguePrototypeResponse(type, order, f0, q, a0, f0);
+    const double expected = std::pow(10.0, analogue.gainDb / 20);
+    EXPECT_NEAR(std::abs(digital), expected, 1e-9 * std::max(1.0, expected));
+    if (std::isfinite(analogue.gainDb)) {
+        EXPECT_NEAR(
+            std::remainder(std::arg(digital) * 57.29577951308232 - analogue.phaseDeg, 360.0), 0.0,
+            1e-6);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TypesOrders, AnaloguePrototypeTest,
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3),
+                                            ::testing::Values(2, 4, 6)));

@@ -1,0 +1,288 @@
+// Renders every window of the program in a typical state into PNG pictures for the README:
+//
+//     kaldorium_screenshots <folder>
+//
+// The windows are made with the program's own models and services as main() makes them, driven
+// as a user drives them (fields typed, buttons clicked) and saved as they show on the screen.
+// Run it on a display (scripts/screenshots uses a virtual one); it is not installed.
+
+#include "app/KaldoriumApplication.h"
+#include "app/ProgramFolder.h"
+#include "app/UiServices.h"
+#include "audio/QtSoundPlayer.h"
+#include "audio/Wavmain.h"
+#include "spectrum/Dftmain.h"
+#include "tools/Analoguefiltersmain.h"
+#include "tools/Digitalfiltersdesign.h"
+#include "tools/Fileedit.h"
+#include "tools/Filternetwork.h"
+#include "tools/Graph.h"
+#include "workbench/Dspmain.h"
+
+#include "common/Random.h"
+#include "tools/DigitalFilterDesign.h"
+#include "tools/FilterNetwork.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QQueue>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+// Dialogs answered from a script: file dialogs take the next queued name (none: cancelled),
+// messages and errors are printed.
+class ScriptedServices : public UiServices {
+public:
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return openAnswers.isEmpty() ? QString() : openAnswers.dequeue();
+    }
+    QString SaveFileName(QWidget *, const QString &, const QString &, const QString &,
+                         const QString &) override {
+        return QString();
+    }
+    QMessageBox::StandardButton Message(QWidget *, QMessageBox::Icon, const QString &title,
+                                        const QString &text,
+                                        QMessageBox::StandardButtons) override {
+        std::fprintf(stderr, "message: %s: %s\n", qPrintable(title), qPrintable(text));
+        return QMessageBox::Ok;
+    }
+    void ShowError(QWidget *, const QString &text) override {
+        std::fprintf(stderr, "error: %s\n", qPrintable(text));
+        ++errors;
+    }
+
+    QQueue<QString> openAnswers;
+    int errors = 0;
+};
+
+// Lets the windows work for a while (timers, repaints).
+void Wait(int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+}
+
+template <typename T = QWidget> T *Find(QWidget *window, const char *name) {
+    T *control = window->findChild<T *>(QString::fromLatin1(name));
+    if (control == nullptr) {
+        throw std::runtime_error(std::string("no control ") + name);
+    }
+    return control;
+}
+
+void Click(QAbstractButton *button) {
+    QApplication::processEvents();
+    button->click();
+}
+
+void Click(QWidget *window, const char *name) {
+    Click(Find<QAbstractButton>(window, name));
+}
+
+// Puts a value into a field in place of its text and presses Enter there.
+void Enter(QWidget *window, const char *name, const QString &value) {
+    auto *field = Find<QLineEdit>(window, name);
+    field->setFocus();
+    field->setText(value);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(field, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(field, &release);
+}
+
+// Saves the window as shown, scaled down until the file stays below 300 kB.
+bool Save(QWidget *window, const QString &folder, const char *name) {
+    Wait(200);
+    const QImage shot = window->grab().toImage();
+    const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+    QImage image = shot;
+    for (double scale = 0.9; image.save(path, "PNG"); scale -= 0.1) {
+        const qint64 bytes = QFileInfo(path).size();
+        if (bytes < 300 * 1024 || scale < 0.3) {
+            std::printf("%s  %dx%d  %lld bytes\n", qPrintable(path), image.width(), image.height(),
+                        static_cast<long long>(bytes));
+            return bytes < 300 * 1024;
+        }
+        image =
+            shot.scaledToWidth(static_cast<int>(shot.width() * scale), Qt::SmoothTransformation);
+    }
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+// Opens a modal window with `open`, runs `action` once it is up and `ready` says so, then
+// closes it.
+void WhileModal(QDialog &dialog, const std::function<void()> &open,
+                const std::function<bool()> &ready, const std::function<void()> &action) {
+    bool done = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done || QApplication::activeModalWidget() != &dialog || !ready()) {
+            return;
+        }
+        done = true;
+        poll.stop();
+        action();
+        dialog.close();
+    });
+    poll.start(50);
+    open();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    ScriptedServices services;
+    KaldoriumApplication application(argc, argv, services);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kaldorium_screenshots <folder>\n");
+        return 2;
+    }
+    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(folder);
+    bool ok = true;
+    try {
+        kaldorium::NoiseGenerator noise;
+        kaldorium::FilterNetwork network;
+        kaldorium::DigitalFilterDesign design;
+        QtSoundPlayer player;
+
+        TDSPMainForm mainForm(services, noise, network, &design);
+        design.SetWorkbench(&mainForm);
+        TGraphForm graphForm(services, design, network);
+        TAnalogueFiltersForm analogueForm(services, graphForm);
+        TDigitalFiltersForm digitalForm(services, design);
+        TFileEditForm fileEditForm(services);
+        TFilterNetworkForm networkForm(services, network);
+        TWAVMainForm wavForm(services, player, noise, network, design, &networkForm);
+        auto *dftForm = new TDFTMainForm(services, player, fileEditForm);
+        mainForm.SetToolWindows(
+            {&graphForm, &analogueForm, &digitalForm, &fileEditForm, &networkForm, &wavForm});
+
+        // The workbench: a band pass test at its centre frequency, a few sweeps drawn.
+        mainForm.show();
+        Wait(300);
+        Click(&mainForm, "fTest");
+        Wait(1500);
+        ok &= Save(&mainForm, folder, "workbench.png");
+        if (mainForm.IsRunning()) {
+            Click(&mainForm, "fTest");
+        }
+
+        // The Bode plot of the workbench's band pass.
+        WhileModal(
+            graphForm, [&] { Click(&mainForm, "MakeBodePlot"); },
+            [&] { return graphForm.LastPlotMilliseconds() > 0.0; },
+            [&] { ok &= Save(&graphForm, folder, "bode.png"); });
+
+        // The designer: a low pass near the upper end with its analogue prototype, which the
+        // digital set meets at f0 and leaves towards Nyquist.
+        WhileModal(
+            digitalForm, [&] { Click(&mainForm, "DigitalFiltersDesign"); }, [] { return true; },
+            [&] {
+                Click(&digitalForm, "ShowAnalogue");
+                for (QAbstractButton *radio : digitalForm.findChildren<QAbstractButton *>()) {
+                    if (radio->text() == QLatin1String("Low Pass")) {
+                        Click(radio);
+                    }
+                }
+                Enter(&digitalForm, "sfFrequency", QStringLiteral("5000"));
+                Enter(&digitalForm, "sQfactor", QStringLiteral("2"));
+                Enter(&digitalForm, "sfAmplification", QStringLiteral("1"));
+                Find(&digitalForm, "BodePlot")->setFocus();
+                Click(&digitalForm, "BodePlot");
+                ok &= Save(&digitalForm, folder, "designer.png");
+            });
+
+        // The filter network: a band pass in the first branch, a high pass and a low pass in
+        // series in the second.
+        WhileModal(
+            networkForm, [&] { Click(&mainForm, "DesignNetwork"); }, [] { return true; },
+            [&] {
+                const struct {
+                    const char *prefix;
+                    int type;
+                } used[] = {{"FA1", 0}, {"FA2", 2}, {"FB2", 3}};
+                for (const auto &stage : used) {
+                    const QByteArray prefix(stage.prefix);
+                    Find<QComboBox>(&networkForm, (prefix + "_Type").constData())
+                        ->setCurrentIndex(stage.type);
+                    Click(&networkForm, (prefix + "_Use").constData());
+                }
+                Find(&networkForm, "SetDesign")->setFocus();
+                ok &= Save(&networkForm, folder, "network.png");
+            });
+
+        // The analogue calculator: the components of a band pass.
+        WhileModal(
+            analogueForm, [&] { Click(&mainForm, "AnalogueFiltersDesign"); }, [] { return true; },
+            [&] {
+                auto *tabs = Find<QTabWidget>(&analogueForm, "PageControl1");
+                tabs->setCurrentWidget(Find(&analogueForm, "BandPass_Tab"));
+                Enter(&analogueForm, "BW0", QStringLiteral("10"));
+                Enter(&analogueForm, "BQ", QStringLiteral("5"));
+                Enter(&analogueForm, "BA0", QStringLiteral("2"));
+                Find(&analogueForm, "BComponents")->setFocus();
+                Click(&analogueForm, "BComponents");
+                ok &= Save(&analogueForm, folder, "analogue.png");
+            });
+
+        // The WAV workbench with an example file and its view. The example files are named
+        // from the program's folder, as a user sees them there.
+        QDir::setCurrent(DataRoot());
+        const QString chord = QStringLiteral("WAVs/Chord-16bit-stereo.wav");
+        if (!QFileInfo::exists(chord)) {
+            throw std::runtime_error("no example files in " + DataRoot().toStdString() + "WAVs");
+        }
+        Click(&mainForm, "WaveFiles");
+        Wait(300);
+        services.openAnswers.enqueue(chord);
+        Click(&wavForm, "GetInputFile");
+        Enter(&wavForm, "sTimeScale", QStringLiteral("25"));
+        Click(&wavForm, "iView");
+        // The view steps by hand, chunk by chunk, until it has nearly filled its first 25 ms
+        // page (two chunks).
+        Find<QTimer>(&wavForm, "viewTimer")->stop();
+        while (wavForm.IsViewRunning() && wavForm.ViewSamples() < 1000) {
+            wavForm.ViewChunk();
+        }
+        ok &= Save(&wavForm, folder, "wav.png");
+        if (wavForm.IsViewRunning()) {
+            Click(&wavForm, "iView");
+        }
+        wavForm.close();
+
+        // The spectrum window on the same file, Hamming-weighted.
+        dftForm->show();
+        Wait(300);
+        ok &= dftForm->Analyse(chord, true, 0);
+        // The bins up to about 2.8 kHz, where the chord's partials lie.
+        Enter(dftForm, "sTo_Sample", QStringLiteral("32"));
+        ok &= Save(dftForm, folder, "spectrum.png");
+        dftForm->Release();
+        Wait(200);
+        mainForm.close();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "failed: %s\n", e.what());
+        return 1;
+    }
+    if (services.errors > 0) {
+        std::fprintf(stderr, "%d error(s) shown\n", services.errors);
+        ok = false;
+    }
+    return ok ? 0 : 1;
+}
