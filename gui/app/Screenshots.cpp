@@ -168,7 +168,7 @@ int main(int argc, char **argv) {
         TDigitalFiltersForm digitalForm(services, design);
         TFileEditForm fileEditForm(services);
         TFilterNetworkForm networkForm(services, network);
-        TWAVMainForm wavForm(services, player, noise, network, design, &networkForm);
+        TWAVMainForm wavForm(services, player, noise, network, design, fileEditForm, &networkForm);
         auto *dftForm = new TDFTMainForm(services, player, fileEditForm);
         mainForm.SetToolWindows(
             {&graphForm, &analogueForm, &digitalForm, &fileEditForm, &networkForm, &wavForm});
@@ -255,15 +255,17 @@ int main(int argc, char **argv) {
         Enter(&wavForm, "sTimeScale", QStringLiteral("25"));
         Click(&wavForm, "iView");
         // The view steps by hand, chunk by chunk, until it has nearly filled its first 25 ms
-        // page (two chunks).
+        // page (two chunks); then it is stopped.
         Find<QTimer>(&wavForm, "viewTimer")->stop();
         while (wavForm.IsViewRunning() && wavForm.ViewSamples() < 1000) {
             wavForm.ViewChunk();
         }
-        ok &= Save(&wavForm, folder, "wav.png");
+        // Stopped, the view keeps its traces and the window shows its idle controls.
         if (wavForm.IsViewRunning()) {
             Click(&wavForm, "iView");
         }
+        Wait(100);
+        ok &= Save(&wavForm, folder, "wav.png");
         wavForm.close();
 
         // The spectrum window on the same file, Hamming-weighted.
