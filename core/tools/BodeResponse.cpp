@@ -6,6 +6,7 @@
 #include "signal/Oscilloscopeclass.h"
 #include "tools/FilterNetwork.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kaldorium {
@@ -279,6 +280,69 @@ std::string BodeInputError(const BodeInputs &in) {
         return "The Bode plot needs a sampling period above 0";
     }
     return {};
+}
+
+std::vector<double> HalfPowerFrequencies(std::span<const double> frequency,
+                                         std::span<const double> gainDb) {
+    const std::size_t n = std::min(frequency.size(), gainDb.size());
+    double peak = -HUGE_VAL;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::isgreater(gainDb[i], peak) && std::isfinite(gainDb[i])) {
+            peak = gainDb[i];
+        }
+    }
+    std::vector<double> crossings;
+    if (!std::isfinite(peak)) {
+        return crossings;
+    }
+    const double level = peak - 10.0 * std::log10(2.0);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const double g0 = gainDb[i];
+        const double g1 = gainDb[i + 1];
+        if (!(frequency[i] > 0.0) || !(frequency[i + 1] > 0.0) || !std::isfinite(g0) ||
+            !std::isfinite(g1) || (g0 >= level) == (g1 >= level)) {
+            continue;
+        }
+        const double t = (level - g0) / (g1 - g0);
+        const double l0 = std::log10(frequency[i]);
+        const double l1 = std::log10(frequency[i + 1]);
+        crossings.push_back(std::pow(10.0, l0 + t * (l1 - l0)));
+    }
+    return crossings;
+}
+
+std::optional<double> PhaseAt(std::span<const double> frequency, std::span<const double> phaseDeg,
+                              double f) {
+    const std::size_t n = std::min(frequency.size(), phaseDeg.size());
+    if (n == 0 || !(f > 0.0) || !(f >= frequency[0]) || !(f <= frequency[n - 1])) {
+        return std::nullopt;
+    }
+    const auto end = frequency.begin() + static_cast<std::ptrdiff_t>(n);
+    const std::size_t i1 =
+        static_cast<std::size_t>(std::lower_bound(frequency.begin(), end, f) - frequency.begin());
+    if (i1 == 0 || frequency[i1] == f) {
+        return phaseDeg[i1];
+    }
+    const std::size_t i0 = i1 - 1;
+    const double l0 = std::log10(frequency[i0]);
+    const double l1 = std::log10(frequency[i1]);
+    const double t = (std::log10(f) - l0) / (l1 - l0);
+    if (std::fabs(phaseDeg[i1] - phaseDeg[i0]) > 180.0) {
+        return t < 0.5 ? phaseDeg[i0] : phaseDeg[i1];
+    }
+    return phaseDeg[i0] + t * (phaseDeg[i1] - phaseDeg[i0]);
+}
+
+std::vector<double> BodeResponse::HalfPowerHz() const {
+    std::vector<double> hz = HalfPowerFrequencies(frequency, gainDb);
+    for (double &f : hz) {
+        f *= HertzPerRadian;
+    }
+    return hz;
+}
+
+std::optional<double> BodeResponse::PhaseAtHz(double hz) const {
+    return PhaseAt(frequency, phaseDeg, hz * TwoPi);
 }
 
 void BodeResponse::Store(int i, double omega, double gain, double asym, double phase) {

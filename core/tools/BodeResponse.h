@@ -2,7 +2,10 @@
 
 #include "signal/Filterclass.h"
 
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace kaldorium {
 
@@ -23,6 +26,18 @@ struct BodeInputs {
 // The reason the inputs cannot be plotted (a logarithm of A0 or of ω/ω0, a division by T), or an
 // empty text when they can. Only the parameters the kind's formula uses are checked.
 std::string BodeInputError(const BodeInputs &inputs);
+
+// The frequencies where a gain curve (dB over ascending, positive frequencies) crosses the half
+// power level, 10·log10(2) dB below its peak: ascending, in the frequencies' own unit, each
+// interpolated linearly in log frequency between the two samples around it.
+std::vector<double> HalfPowerFrequencies(std::span<const double> frequency,
+                                         std::span<const double> gainDb);
+
+// A phase curve (degrees over ascending, positive frequencies) at frequency f, interpolated
+// linearly in log frequency; none outside the sampled range. Across a jump of more than 180°
+// between two samples (the phase wrapping round) the nearer sample's value.
+std::optional<double> PhaseAt(std::span<const double> frequency, std::span<const double> phaseDeg,
+                              double f);
 
 // Gain and phase of one filter at 10000 angular frequencies spaced evenly from omegaStart, with
 // the closed-form response of its kind, and the black trace drawn with the gain (an asymptote,
@@ -45,6 +60,10 @@ public:
     // gain into the first, the phase (red, its black trace along the top edge) into the second.
     void Plot(Oscilloscope &gainScope, Canvas *gainCanvas, Oscilloscope &phaseScope,
               Canvas *phaseCanvas) const;
+
+    // The half power frequencies of the computed gain and the phase at a frequency, in Hz.
+    std::vector<double> HalfPowerHz() const;
+    std::optional<double> PhaseAtHz(double hz) const;
 
     double frequency[Points] = {}; // ω, rad/s
     double gainDb[Points] = {};

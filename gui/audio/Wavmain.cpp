@@ -168,6 +168,8 @@ void TWAVMainForm::ConnectHandlers() {
     connect(Image2, &PlotImage::mouseMoved, this,
             guarded(this, services, [this](int x, int y) { Image2MouseMove(x, y); }));
     connect(Image2, &PlotImage::resized, this, [this] { RebindDisplay(); });
+    Image2->MeasureWith(&scope, PlotImage::Axis::TimeMs);
+    Image2->SetServices(&services);
 }
 
 void TWAVMainForm::FormCreate() {

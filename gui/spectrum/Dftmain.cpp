@@ -205,6 +205,8 @@ void TDFTMainForm::ConnectHandlers() {
             guarded(this, services, [this](int x, int y) { Image2MouseMove(x, y); }));
     connect(Image2, &PlotImage::resized, this, guarded(this, services, &TDFTMainForm::FormResize));
     connect(Timer1, &QTimer::timeout, this, guarded(this, services, &TDFTMainForm::Timer1Timer));
+    Image2->MeasureWith(&scope, PlotImage::Axis::Plain);
+    Image2->SetServices(&services);
 }
 
 void TDFTMainForm::FormCreate() {

@@ -251,4 +251,8 @@ void TDigitalFiltersForm::ConnectHandlers() {
        [this](int x, int y) { GainPlotScreenMouseMove(x, y); });
     on(PhasePlotScreen, &PlotImage::mouseMoved,
        [this](int x, int y) { PhasePlotScreenMouseMove(x, y); });
+    GainPlotScreen->MeasureWith(&design.gainPlot, PlotImage::Axis::LogFrequency);
+    PhasePlotScreen->MeasureWith(&design.phasePlot, PlotImage::Axis::LogFrequency);
+    GainPlotScreen->SetServices(&services);
+    PhasePlotScreen->SetServices(&services);
 }

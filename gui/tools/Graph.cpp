@@ -12,9 +12,12 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStringList>
 #include <QTimer>
 #include <cmath>
 #include <initializer_list>
+#include <optional>
+#include <vector>
 
 using namespace kaldorium;
 
@@ -22,6 +25,41 @@ namespace {
 
 QString General(double v) {
     return QString::fromStdString(FormatGeneral(v));
+}
+
+QString Short(double v) {
+    return QString::fromStdString(FormatGeneral(v, 6));
+}
+
+// The cursor read-out's extra lines: the half power points of the gain and the phase at each
+// cursor (x is log10 of the frequency in Hz).
+QString BodeExtras(const BodeResponse &response, std::optional<double> x1,
+                   std::optional<double> x2) {
+    QStringList lines;
+    const std::vector<double> edges = response.HalfPowerHz();
+    if (!edges.empty()) {
+        QStringList hz;
+        for (std::size_t i = 0; i < edges.size() && i < 4; ++i) {
+            hz << Short(edges[i]);
+        }
+        lines << QStringLiteral("−3 dB at %1%2 Hz")
+                     .arg(hz.join(QStringLiteral(", ")),
+                          edges.size() > 4 ? QStringLiteral(", …") : QString());
+    }
+    QStringList phases;
+    int n = 0;
+    for (const std::optional<double> &x : {x1, x2}) {
+        ++n;
+        const std::optional<double> phase =
+            x ? response.PhaseAtHz(std::pow(10.0, *x)) : std::nullopt;
+        if (phase) {
+            phases << QStringLiteral("phase%1 = %2°").arg(n).arg(Short(*phase));
+        }
+    }
+    if (!phases.isEmpty()) {
+        lines << phases.join(QStringLiteral("   "));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 // "G a i n" standing upright: one character per line.
@@ -106,6 +144,14 @@ void TGraphForm::ConnectHandlers() {
             guarded(this, services, [this](int x, int y) { GainPlotMouseMove(x, y); }));
     connect(PhasePlot, &PlotImage::mouseMoved, this,
             guarded(this, services, [this](int x, int y) { PhasePlotMouseMove(x, y); }));
+    GainPlot->MeasureWith(&gainScope, PlotImage::Axis::LogFrequency);
+    PhasePlot->MeasureWith(&phaseScope, PlotImage::Axis::LogFrequency);
+    for (PlotImage *plot : {GainPlot, PhasePlot}) {
+        plot->SetServices(&services);
+        plot->cursorExtras = [this](std::optional<double> x1, std::optional<double> x2) {
+            return BodeExtras(*response, x1, x2);
+        };
+    }
 }
 
 int TGraphForm::exec() {
@@ -123,6 +169,8 @@ void TGraphForm::showEvent(QShowEvent *event) {
     setWindowTitle(QStringLiteral("(KALDOR) Bode Plot Of ") + titleName);
     MessageLabel->setVisible(true);
     ShowResults(false);
+    GainPlot->ClearCursors();
+    PhasePlot->ClearCursors();
     // The message is painted before the computation starts.
     QTimer::singleShot(0, this, guarded(this, services, [this] { FormActivate(); }));
 }
@@ -158,6 +206,7 @@ void TGraphForm::FormActivate() {
     } catch (...) {
         // The window never stays on its message: empty plots, then the error display.
         computing = false;
+        response = std::make_unique<BodeResponse>(); // nothing left to measure
         ShowEmptyPlots();
         MessageLabel->setVisible(false);
         ShowResults(true);

@@ -188,13 +188,56 @@ QString PlotImage::CursorText() const {
     return lines.join(QLatin1Char('\n'));
 }
 
+QPoint PlotImage::ReadoutCorner(const QSize &size) {
+    // The corner of the plotting area (right of the y labels, above the x labels) that hides
+    // the least: no cursor's crossing if it can, then the fewest trace pixels. Ties keep the
+    // earlier corner, top right first.
+    const int left = scope != nullptr ? scope->margin : 0;
+    const int bottom = height() - (scope != nullptr ? scope->margin : 0);
+    const int rightX = std::max(0, width() - size.width() - 4);
+    const int lowY = std::max(4, bottom - size.height() - 4);
+    const QPoint corners[] = {{rightX, 4},
+                              {std::min(left + 4, rightX), 4},
+                              {rightX, lowY},
+                              {std::min(left + 4, rightX), lowY}};
+    const QImage &image = canvas.Image();
+    const qreal ratio = canvas.DevicePixelRatio();
+    QPoint best = corners[0];
+    long bestCost = -1;
+    for (const QPoint &corner : corners) {
+        const QRect area(corner, size);
+        long cost = 0;
+        for (const std::optional<QPoint> &at : {cursor1, cursor2}) {
+            cost += at && area.contains(*at) ? 1000000 : 0;
+        }
+        // Every second pixel is enough to tell a trace from the empty grid.
+        for (int y = area.top(); y <= area.bottom(); y += 2) {
+            for (int x = area.left(); x <= area.right(); x += 2) {
+                const QPoint device(static_cast<int>(x * ratio), static_cast<int>(y * ratio));
+                if (!image.valid(device)) {
+                    continue;
+                }
+                const QRgb c = image.pixel(device);
+                const bool red = qRed(c) > 160 && qGreen(c) < 96 && qBlue(c) < 96;
+                const bool black = qRed(c) < 64 && qGreen(c) < 64 && qBlue(c) < 64;
+                cost += red || black;
+            }
+        }
+        if (bestCost < 0 || cost < bestCost) {
+            bestCost = cost;
+            best = corner;
+        }
+    }
+    return best;
+}
+
 void PlotImage::UpdateReadout() {
     const QString text = CursorText();
     readout->setText(text);
     readout->setVisible(!text.isEmpty());
     if (!text.isEmpty()) {
         readout->adjustSize();
-        readout->move(std::max(0, width() - readout->width() - 4), 4);
+        readout->move(ReadoutCorner(readout->size()));
         readout->raise();
     }
     // Escape clears the cursors wherever the focus is in the window, but only while there are

@@ -64,6 +64,7 @@ private:
     void MatchCanvas();
     void ShowMenu(const QPoint &at);
     void UpdateReadout();
+    QPoint ReadoutCorner(const QSize &size);
     QString XText(double value) const;
 
     ImageCanvas &canvas;

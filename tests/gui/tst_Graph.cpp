@@ -167,6 +167,54 @@ private slots:
         QCOMPARE(RedPixels(control<PlotImage>(graph.get(), "GainPlot")->Canvas().Image()), 0);
     }
 
+    void cursorsReadFrequenciesHalfPowerPointsAndPhase() {
+        // The workbench band pass (f0 = 2000 Hz, ζ = 0.05, pre-warped at Ts = 25 µs): its half
+        // power points lie at (2/T)·atan(ωa·T/2·(√(1 + ζ²) ± ζ)), 1903.98 and 2100.69 Hz.
+        graph->omega0 = 6.283185307179586 * 2000.0;
+        graph->amplification = 2.0;
+        graph->damping = 0.05;
+        graph->show();
+        QTRY_VERIFY(computed());
+        auto *plot = control<PlotImage>(graph.get(), "GainPlot");
+        kaldorium::Oscilloscope s = graph->GainScope();
+        s.ToPixelX(std::log10(1000.0));
+        const QPoint first(s.pixelX, 100);
+        s.ToPixelX(std::log10(3000.0));
+        const QPoint second(s.pixelX, 100);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, first);
+        QTest::mouseClick(plot, Qt::LeftButton, Qt::ShiftModifier, second);
+        const QStringList lines = plot->CursorText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 6);
+        auto after = [](const QString &line, const QString &name) {
+            const qsizetype at = line.indexOf(name);
+            return at < 0 ? std::nan("")
+                          : line.mid(at + name.size())
+                                .section(' ', 0, 0)
+                                .remove(QChar(0xB0))
+                                .toDouble();
+        };
+        // Each x within a pixel (1.5 % on this axis) of its frequency.
+        QVERIFY(std::abs(after(lines[0], QStringLiteral("x1 = ")) / 1000.0 - 1.0) < 0.02);
+        QVERIFY(std::abs(after(lines[1], QStringLiteral("x2 = ")) / 3000.0 - 1.0) < 0.02);
+        QVERIFY2(lines[4].startsWith(QStringLiteral("−3 dB at ")), qPrintable(lines[4]));
+        const QStringList hz = lines[4].mid(9).chopped(3).split(QStringLiteral(", "));
+        QCOMPARE(hz.size(), 2);
+        QVERIFY(std::abs(hz[0].toDouble() / 1903.98 - 1.0) < 1e-3);
+        QVERIFY(std::abs(hz[1].toDouble() / 2100.69 - 1.0) < 1e-3);
+        // The phase at each cursor's frequency: below the centre leading, above it lagging.
+        const double x1 = std::pow(10.0, graph->GainScope().ValueAtX(first.x()));
+        const double phase1 = after(lines[5], QStringLiteral("phase1 = "));
+        QVERIFY(phase1 > 80.0 && phase1 < 90.0);
+        QVERIFY(std::abs(phase1 - *graph->Response().PhaseAtHz(x1)) < 1e-3);
+        QVERIFY(after(lines[5], QStringLiteral("phase2 = ")) < -80.0);
+        // The phase plot measures alike; reopening the window clears the cursors.
+        QTest::mouseClick(control<PlotImage>(graph.get(), "PhasePlot"), Qt::LeftButton, {}, first);
+        QVERIFY(control<PlotImage>(graph.get(), "PhasePlot")->CursorText().contains("−3 dB at "));
+        graph->hide();
+        graph->show();
+        QVERIFY(plot->CursorText().isEmpty());
+    }
+
     void plotsTheNetworkItIsGiven() {
         // A network of gain 0 is drawn at the floor, not refused.
         kaldorium::StageSetting settings[kaldorium::FilterNetwork::StageCount];

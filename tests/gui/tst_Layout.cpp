@@ -1,10 +1,16 @@
+#include "FakeSoundPlayer.h"
 #include "FakeUiServices.h"
 
+#include "audio/Wavmain.h"
 #include "common/Random.h"
 #include "signal/DesignedFilterSource.h"
+#include "spectrum/Dftmain.h"
 #include "tools/Analoguefiltersmain.h"
+#include "tools/DigitalFilterDesign.h"
+#include "tools/Digitalfiltersdesign.h"
 #include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
+#include "tools/Filternetwork.h"
 #include "tools/Graph.h"
 #include "widgets/PlotImage.h"
 #include "workbench/Dspmain.h"
@@ -92,8 +98,10 @@ class TestLayout : public QObject {
     }
 
     FakeUiServices services;
+    FakeSoundPlayer player;
     kaldorium::NoiseGenerator noise;
     kaldorium::FilterNetwork network;
+    kaldorium::DefaultDesignedFilterSource designedFilter;
 
 private slots:
     void theScreenIsScaled() {
@@ -119,6 +127,44 @@ private slots:
         TAnalogueFiltersForm form(services, graph);
         form.show();
         CheckEveryTab(&form);
+    }
+
+    void otherWindows_data() {
+        QTest::addColumn<QString>("window");
+        for (const char *name : {"designer", "network", "bode", "wav", "spectrum"}) {
+            QTest::newRow(name) << QString::fromLatin1(name);
+        }
+    }
+    void otherWindows() {
+        QFETCH(QString, window);
+        kaldorium::DigitalFilterDesign design;
+        TFileEditForm editor(services);
+        std::unique_ptr<QWidget> form;
+        if (window == QLatin1String("designer")) {
+            form = std::make_unique<TDigitalFiltersForm>(services, design);
+        } else if (window == QLatin1String("network")) {
+            form = std::make_unique<TFilterNetworkForm>(services, network);
+        } else if (window == QLatin1String("bode")) {
+            // The workbench's band pass, checked once its plots and read-outs are shown.
+            auto graph = std::make_unique<TGraphForm>(services, designedFilter, network);
+            graph->omega0 = 6.283185307179586 * 2000.0;
+            graph->amplification = 2.0;
+            graph->damping = 0.05;
+            form = std::move(graph);
+        } else if (window == QLatin1String("wav")) {
+            form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter);
+        } else {
+            form = std::make_unique<TDFTMainForm>(services, player, editor);
+        }
+        if (form->objectName().isEmpty()) {
+            form->setObjectName(window);
+        }
+        form->show();
+        if (window == QLatin1String("bode")) {
+            QTRY_VERIFY(form->findChild<QWidget *>(QStringLiteral("GainPlot"))->isVisible());
+        }
+        CheckWindow(form.get());
+        QVERIFY(services.errors.isEmpty());
     }
 };
 

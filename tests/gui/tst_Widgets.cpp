@@ -111,6 +111,13 @@ private slots:
         QTest::keyClick(&plot.image, Qt::Key_Escape);
         QVERIFY(plot.image.CursorText().isEmpty());
         QVERIFY(!readout->isVisible());
+
+        // The read-out takes the corner that hides no trace: the red one runs on to the top
+        // right.
+        plot.scope.PlotPair(5.0, 0.0, 1.0);
+        QTest::mouseClick(&plot.image, Qt::LeftButton, Qt::ShiftModifier, second);
+        const QImage under = plot.canvas.Image().copy(readout->geometry());
+        QVERIFY(!HasColour(under, qRgb(255, 0, 0)));
     }
 
     void drawingFollowsTheDevicePixelRatio() {

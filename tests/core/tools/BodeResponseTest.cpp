@@ -13,7 +13,9 @@
 #include <complex>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kaldorium {
 namespace {
@@ -281,6 +283,83 @@ TEST_F(BodeResponseTest, ADenominatorOfZeroFaults) {
     EXPECT_THROW(response->Compute({0.0, 1.0, 0.5, kTs, fkDesigned}, designed, network),
                  FloatingPointError);
 }
+
+// The half power points and the phase between samples, against the closed forms of second-order
+// low and band passes: |H|² = peak²/2 solved for ω, the phase from the transfer function.
+struct HalfPowerRow {
+    const char *name;
+    BodeInputs in;
+    std::vector<double> edges; // rad/s
+};
+
+class HalfPowerTest : public testing::TestWithParam<HalfPowerRow> {
+protected:
+    DefaultDesignedFilterSource designed;
+    FilterNetwork network;
+    std::unique_ptr<BodeResponse> response = std::make_unique<BodeResponse>();
+};
+
+TEST_P(HalfPowerTest, CrossingsAndPhaseMatchTheClosedForm) {
+    const HalfPowerRow &r = GetParam();
+    response->Compute(r.in, designed, network);
+    const std::vector<double> hz = response->HalfPowerHz();
+    ASSERT_EQ(hz.size(), r.edges.size());
+    for (std::size_t i = 0; i < hz.size(); ++i) {
+        // The analogue samples lie 0.015·ω0 apart: the nearest sample alone could miss by 0.7 %.
+        EXPECT_NEAR(hz[i] * kTwoPi / r.edges[i], 1.0, 1e-3) << "edge " << i;
+    }
+    // The phase at each edge and halfway (in log frequency) between two samples.
+    std::vector<double> at = r.edges;
+    at.push_back(std::sqrt(response->frequency[4321] * response->frequency[4322]));
+    for (double omega : at) {
+        const std::optional<double> phase = response->PhaseAtHz(omega / kTwoPi);
+        ASSERT_TRUE(phase.has_value());
+        EXPECT_NEAR(*phase, std::arg(Reference(r.in, omega, designed)) * 57.29577951308232, 0.15)
+            << "at " << omega << " rad/s";
+    }
+    EXPECT_FALSE(response->PhaseAtHz(response->omegaStart / kTwoPi * 0.99).has_value());
+    EXPECT_FALSE(response->PhaseAtHz(response->frequency[BodeResponse::Points - 1] / kTwoPi * 1.01)
+                     .has_value());
+}
+
+// Low pass, relative ω² of the edges: 1 − 2ζ² ± 2ζ·√(1 − ζ²) below ζ = 1/√2 where the peak
+// rises; 1 − 2ζ² + √((1 − 2ζ²)² + 1) from DC above. Band pass: ω0·(√(1 + ζ²) ± ζ), of the
+// pre-warped ωa for the digital one, mapped back by ω = (2/T)·atan(ωT/2).
+std::vector<double> LowPassEdges(double w0, double zeta) {
+    const double c = 1.0 - 2.0 * zeta * zeta;
+    if (zeta < M_SQRT1_2) {
+        const double d = 2.0 * zeta * std::sqrt(1.0 - zeta * zeta);
+        return {w0 * std::sqrt(c - d), w0 * std::sqrt(c + d)};
+    }
+    return {w0 * std::sqrt(c + std::sqrt(c * c + 1.0))};
+}
+std::vector<double> BandPassEdges(double w0, double zeta) {
+    const double m = std::sqrt(1.0 + zeta * zeta);
+    return {w0 * (m - zeta), w0 * (m + zeta)};
+}
+std::vector<double> DigitalBandPassEdges(double w0, double zeta) {
+    std::vector<double> edges = BandPassEdges(2.0 / kTs * std::tan(w0 * kTs / 2.0), zeta);
+    for (double &e : edges) {
+        e = 2.0 / kTs * std::atan(e * kTs / 2.0);
+    }
+    return edges;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SecondOrder, HalfPowerTest,
+    testing::Values(
+        HalfPowerRow{"lowPassFlat", {w1k, 2.0, M_SQRT1_2, kTs, fkAnalogueLowPass}, {w1k}},
+        HalfPowerRow{
+            "lowPassCritical", {w1k, 1.0, 1.0, kTs, fkAnalogueLowPass}, LowPassEdges(w1k, 1.0)},
+        HalfPowerRow{
+            "lowPassResonant", {w2k, 3.0, 0.1, kTs, fkAnalogueLowPass}, LowPassEdges(w2k, 0.1)},
+        HalfPowerRow{
+            "bandPassNarrow", {w1k, 2.0, 0.1, kTs, fkAnalogueBandPass}, BandPassEdges(w1k, 0.1)},
+        HalfPowerRow{
+            "bandPassWide", {w2k, 1.0, 0.5, kTs, fkAnalogueBandPass}, BandPassEdges(w2k, 0.5)},
+        HalfPowerRow{
+            "digitalBandPass", {w2k, 2.0, 0.05, kTs, fkBandPass}, DigitalBandPassEdges(w2k, 0.05)}),
+    [](const testing::TestParamInfo<HalfPowerRow> &row) { return std::string(row.param.name); });
 
 TEST(BodeInputError, RefusesOnlyWhatTheKindsFormulaUses) {
     struct Case {
