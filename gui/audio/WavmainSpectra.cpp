@@ -163,6 +163,8 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
             // y 0 … peak; a silent file keeps the range 0 … 1 and draws a flat line at 0.
             const double top = paired.peak > 0.0 ? paired.peak : 1.0;
             scope.Bind(&canvas, 0.0, static_cast<double>(paired.sampleRate / 2), 0.0, top);
+            // The cursors measure frequencies in Hz on this picture.
+            Image2->MeasureWith(&scope, PlotImage::Axis::Plain);
             const double df = static_cast<double>(paired.sampleRate) / paired.N;
             const double shift1 = settings.signal1Shift;
             const double shift2 = settings.signal2Shift;

@@ -197,6 +197,8 @@ void TWAVMainForm::StartView(QPushButton *button, WavView::Kind kind) {
     button->setText(QStringLiteral("Stop"));
     stopFlag = false;
     scope.Bind(&canvas, 0.0, settings.timeScale, -1.0, 1.0);
+    // The cursors measure time again after a spectrum.
+    Image2->MeasureWith(&scope, PlotImage::Axis::TimeMs);
     TimeScaleLabel->setVisible(true);
     view = std::make_unique<WavView>(kind, settings, noise, network, scope);
     UpdateControls();

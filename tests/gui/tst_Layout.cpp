@@ -152,7 +152,8 @@ private slots:
             graph->damping = 0.05;
             form = std::move(graph);
         } else if (window == QLatin1String("wav")) {
-            form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter);
+            form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter,
+                                                  editor);
         } else {
             form = std::make_unique<TDFTMainForm>(services, player, editor);
         }

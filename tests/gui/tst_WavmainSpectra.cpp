@@ -12,6 +12,7 @@
 #include "tools/Fileedit.h"
 #include "tools/FilterNetwork.h"
 #include "widgets/NumberEdit.h"
+#include "widgets/PlotImage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -272,6 +273,12 @@ private slots:
             QCOMPARE(paired.peak, 0.0);
             QCOMPARE(black.first, -1); // flat at 0, the bottom edge
         }
+        // The cursors measure this picture in hertz, not as time.
+        auto *plot = find<PlotImage>("Image2");
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseClick(plot, Qt::LeftButton, Qt::ShiftModifier, QPoint(300, 100));
+        QVERIFY(plot->CursorText().contains(QStringLiteral("1/Δx")));
+        QVERIFY(!plot->CursorText().contains(QStringLiteral(" Hz")));
     }
 
     // The copies: a fresh 44-byte header and the sample bytes whatever other chunks the input

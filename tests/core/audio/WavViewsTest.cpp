@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -51,9 +52,16 @@ class WavViewTest : public ::testing::Test {
 protected:
     void SetUp() override { scope.Bind(&canvas, 0.0, 5.0, -1.0, 1.0); }
 
-    // 1000 frames at 1 kHz: 1000 ms.
-    std::string Stereo(const char *name = "stereo.wav") {
-        return WriteWav(name, 1000, 2, 16, 1000, Ramp);
+    // 1000 frames at 1 kHz: 1000 ms. Named after the running test unless named here, as the
+    // tests run side by side.
+    std::string Stereo(const char *name = nullptr) {
+        std::string file = name != nullptr ? name : "";
+        if (file.empty()) {
+            const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+            file = std::string(info->test_suite_name()) + "." + info->name() + "-stereo.wav";
+            std::replace(file.begin(), file.end(), '/', '_');
+        }
+        return WriteWav(file, 1000, 2, 16, 1000, Ramp);
     }
     // Steps until the view ends, at most `limit` frames.
     long long RunToEnd(WavView &view, long long limit = 100000) {
