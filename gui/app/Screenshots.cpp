@@ -8,20 +8,8 @@
 
 #include "app/KaldoriumApplication.h"
 #include "app/ProgramFolder.h"
+#include "app/ProgramWindows.h"
 #include "app/UiServices.h"
-#include "audio/QtSoundPlayer.h"
-#include "audio/Wavmain.h"
-#include "spectrum/Dftmain.h"
-#include "tools/Analoguefiltersmain.h"
-#include "tools/Digitalfiltersdesign.h"
-#include "tools/Fileedit.h"
-#include "tools/Filternetwork.h"
-#include "tools/Graph.h"
-#include "workbench/Dspmain.h"
-
-#include "common/Random.h"
-#include "tools/DigitalFilterDesign.h"
-#include "tools/FilterNetwork.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -156,22 +144,14 @@ int main(int argc, char **argv) {
     QDir().mkpath(folder);
     bool ok = true;
     try {
-        kaldorium::NoiseGenerator noise;
-        kaldorium::FilterNetwork network;
-        kaldorium::DigitalFilterDesign design;
-        QtSoundPlayer player;
-
-        TDSPMainForm mainForm(services, noise, network, &design);
-        design.SetWorkbench(&mainForm);
-        TGraphForm graphForm(services, design, network);
-        TAnalogueFiltersForm analogueForm(services, graphForm);
-        TDigitalFiltersForm digitalForm(services, design);
-        TFileEditForm fileEditForm(services);
-        TFilterNetworkForm networkForm(services, network);
-        TWAVMainForm wavForm(services, player, noise, network, design, fileEditForm, &networkForm);
-        auto *dftForm = new TDFTMainForm(services, player, fileEditForm);
-        mainForm.SetToolWindows(
-            {&graphForm, &analogueForm, &digitalForm, &fileEditForm, &networkForm, &wavForm});
+        ProgramWindows windows(services);
+        TDSPMainForm &mainForm = windows.mainForm;
+        TGraphForm &graphForm = windows.graphForm;
+        TAnalogueFiltersForm &analogueForm = windows.analogueForm;
+        TDigitalFiltersForm &digitalForm = windows.digitalForm;
+        TFilterNetworkForm &networkForm = windows.networkForm;
+        TWAVMainForm &wavForm = windows.wavForm;
+        TDFTMainForm *dftForm = &windows.dftForm;
 
         // The workbench: a band pass test at its centre frequency, a few sweeps drawn.
         mainForm.show();
@@ -275,7 +255,7 @@ int main(int argc, char **argv) {
         // The bins up to about 2.8 kHz, where the chord's partials lie.
         Enter(dftForm, "sTo_Sample", QStringLiteral("32"));
         ok &= Save(dftForm, folder, "spectrum.png");
-        dftForm->Release();
+        dftForm->close();
         Wait(200);
         mainForm.close();
     } catch (const std::exception &e) {

@@ -119,6 +119,8 @@ private:
     void GetInputFileClick();
     void GetOutputFileClick();
     void ShowError(const QString &title, const QString &text);
+    // The path of a file field's text as the file system spells it.
+    static std::string FilePath(const QString &text);
 
     // Views and Test (WavmainViews.cpp)
     void ViewClick(QPushButton *button, kaldorium::WavView::Kind kind);

@@ -6,7 +6,6 @@
 
 #include <QButtonGroup>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProgressBar>
 #include <cstdint>
 #include <functional>
@@ -22,10 +21,6 @@ namespace {
 // Pending window messages run at most this often while an effect works (ms): often enough for
 // the window to repaint, seldom enough not to slow the effect down.
 constexpr qint64 kMessageInterval = 50;
-
-std::string Path(const QString &text) {
-    return QFile::encodeName(text).toStdString();
-}
 
 // Runs its action when the scope is left, however it is left.
 class AtExit {
@@ -156,7 +151,8 @@ void TWAVMainForm::RunEffect(WavEffectKind kind) {
             return action.ProcessMessages();
         };
         WavEffects effects(network, noise, effectBlocks);
-        result = effects.Run(kind, Path(InputFile->text()), Path(OutputFile->text()), s, progress);
+        result = effects.Run(kind, FilePath(InputFile->text()), FilePath(OutputFile->text()), s,
+                             progress);
     }
     // The window is idle again before the message shows.
     if (result.status == WavEffectStatus::Refused || result.status == WavEffectStatus::Failed) {

@@ -11,7 +11,6 @@
 
 #include <QButtonGroup>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -24,10 +23,6 @@
 using namespace kaldorium;
 
 namespace {
-
-std::string Path(const QString &text) {
-    return QFile::encodeName(text).toStdString();
-}
 
 // The workbench's conditioning and filter step for the paired spectra; the filters start with
 // zero state.
@@ -135,8 +130,9 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
             return;
         }
         WaveFile file;
-        if (!file.OpenForReading(Path(InputFile->text()))) {
-            throw std::runtime_error("Could not read the input file " + Path(InputFile->text()));
+        if (!file.OpenForReading(FilePath(InputFile->text()))) {
+            throw std::runtime_error("Could not read the input file " +
+                                     FilePath(InputFile->text()));
         }
         TimeScaleLabel->hide();
         MessageLabel->show();
@@ -191,8 +187,8 @@ template <typename Write> void TWAVMainForm::Export(Write &&write) {
     if (IsBusy() || !AcceptInput(false) || !AcceptOutput(false)) {
         return;
     }
-    const std::string inputPath = Path(InputFile->text());
-    const std::string outputPath = Path(OutputFile->text());
+    const std::string inputPath = FilePath(InputFile->text());
+    const std::string outputPath = FilePath(OutputFile->text());
     ExportResult result = ExportResult::Done;
     {
         BlockAction action(*this);

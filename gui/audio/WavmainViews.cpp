@@ -23,10 +23,6 @@ QString Text(const std::string &s) {
     return QString::fromStdString(s);
 }
 
-std::string Path(const QString &text) {
-    return QFile::encodeName(text).toStdString();
-}
-
 // Exponent notation with `precision` significant digits and the shortest exponent:
 // 1/44100 → "2.26757E-5", 1 → "1.00000E+0".
 QString Exponent(double value, int precision) {
@@ -44,6 +40,10 @@ QString Exponent(double value, int precision) {
 }
 
 } // namespace
+
+std::string TWAVMainForm::FilePath(const QString &text) {
+    return QFile::encodeName(text).toStdString();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Files
@@ -67,7 +67,7 @@ bool TWAVMainForm::AcceptInput(bool force) {
         InputFile->setText(name);
         inputAccepted = LoadSpecifications();
     }
-    if (inputAccepted && SameFile(Path(OutputFile->text()), Path(InputFile->text()))) {
+    if (inputAccepted && SameFile(FilePath(OutputFile->text()), FilePath(InputFile->text()))) {
         OutputFile->clear();
         outputAccepted = false;
     }
@@ -79,7 +79,7 @@ bool TWAVMainForm::AcceptInput(bool force) {
 }
 
 bool TWAVMainForm::LoadSpecifications() {
-    if (InputFile->text().isEmpty() || !inputFile.OpenForReading(Path(InputFile->text()))) {
+    if (InputFile->text().isEmpty() || !inputFile.OpenForReading(FilePath(InputFile->text()))) {
         inputFile.CloseFile();
         return false;
     }
@@ -124,7 +124,7 @@ bool TWAVMainForm::AcceptOutput(bool force) {
     --ownDialogs;
     if (!name.isEmpty()) {
         OutputFile->setText(name);
-        if (SameFile(Path(name), Path(InputFile->text()))) {
+        if (SameFile(FilePath(name), FilePath(InputFile->text()))) {
             ShowError(QStringLiteral("DSP Error"),
                       QStringLiteral("Output File must not be same as Input File"));
             OutputFile->clear();
@@ -140,7 +140,7 @@ bool TWAVMainForm::OutputIsValidWav() {
     plain.close();
     if (valid) {
         WaveFile output;
-        valid = output.OpenForReading(Path(OutputFile->text())) && IsConvertiblePcm(output);
+        valid = output.OpenForReading(FilePath(OutputFile->text())) && IsConvertiblePcm(output);
     }
     if (!valid) {
         ShowError(QStringLiteral("DSP error"), QStringLiteral("Not a valid WAV file"));
