@@ -1,30 +1,24 @@
-#include "audio/ExampleWavs.h"
+#include "core/audio/ExampleWavs.h"
 
-#include "audio/WaveFile.h"
-#include "common/Random.h"
-#include "signal/Filterclass.h"
+#include "core/audio/WaveFile.h"
+#include "core/common/Random.h"
+#include "core/signal/Filterclass.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numbers>
 
 namespace kaldorium {
 
 namespace {
-
-constexpr double TwoPi = 6.283185307179586;
 
 // One frame: the value of each channel at sample n.
 using Frame = std::function<void(long n, double t, double *values)>;
 
 bool Write(const std::string &folder, const ExampleWav &e, const Frame &frame) {
     WaveFile w;
-    w.formatTag = 1;
-    w.channels = static_cast<std::uint16_t>(e.channels);
-    w.sampleRate = e.sampleRate;
-    w.bitsPerSample = static_cast<std::uint16_t>(e.bitsPerSample);
-    w.blockAlign = static_cast<std::uint16_t>(e.channels * e.bitsPerSample / 8);
-    w.byteRate = e.sampleRate * w.blockAlign;
+    w.SetPcmFormat(e.sampleRate, e.channels, e.bitsPerSample);
     if (!w.CreateForWriting(folder + "/" + e.name)) {
         return false;
     }
@@ -59,14 +53,15 @@ public:
         const double syllable = 0.3; // s
         const int index = static_cast<int>(t / syllable) % 5;
         const double within = std::fmod(t, syllable) / syllable;
-        const double pitch = 120.0 + 25.0 * std::sin(TwoPi * 0.7 * t) - 20.0 * within;
+        const double pitch =
+            120.0 + 25.0 * std::sin(2 * std::numbers::pi * 0.7 * t) - 20.0 * within;
         phase += pitch * ts;
         double pulse = 0.0;
         if (phase >= 1.0) {
             phase -= 1.0;
             pulse = 1.0;
         }
-        const double loudness = std::sin(3.141592653589793 * within);
+        const double loudness = std::sin(std::numbers::pi * within);
         double y = 0.0;
         const double gains[3] = {1.0, 0.6, 0.3};
         for (int k = 0; k < 3; ++k) {
@@ -97,26 +92,31 @@ bool WriteExampleWavs(const std::string &folder) {
     const auto &e = ExampleWavs();
     bool ok = true;
     ok = Write(folder, e[0],
-               [](long, double t, double *v) { v[0] = 0.7 * std::sin(TwoPi * 440.0 * t); }) &&
+               [](long, double t, double *v) {
+                   v[0] = 0.7 * std::sin(2 * std::numbers::pi * 440.0 * t);
+               }) &&
          ok;
     // A and E (a fifth) on the left, A and C sharp (a major third) on the right.
     ok = Write(folder, e[1],
                [](long, double t, double *v) {
-                   v[0] = 0.4 * std::sin(TwoPi * 440.0 * t) + 0.3 * std::sin(TwoPi * 660.0 * t);
-                   v[1] = 0.4 * std::sin(TwoPi * 440.0 * t) + 0.3 * std::sin(TwoPi * 554.37 * t);
+                   v[0] = 0.4 * std::sin(2 * std::numbers::pi * 440.0 * t) +
+                          0.3 * std::sin(2 * std::numbers::pi * 660.0 * t);
+                   v[1] = 0.4 * std::sin(2 * std::numbers::pi * 440.0 * t) +
+                          0.3 * std::sin(2 * std::numbers::pi * 554.37 * t);
                }) &&
          ok;
     // Exponential sweep from 100 Hz to 4 kHz: phase = 2π·f1·T/ln(f2/f1)·(e^(t·ln(f2/f1)/T) − 1).
     ok = Write(folder, e[2],
                [T = e[2].seconds](long, double t, double *v) {
                    const double k = std::log(4000.0 / 100.0) / T;
-                   v[0] = 0.7 * std::sin(TwoPi * 100.0 / k * (std::exp(k * t) - 1.0));
+                   v[0] =
+                       0.7 * std::sin(2 * std::numbers::pi * 100.0 / k * (std::exp(k * t) - 1.0));
                }) &&
          ok;
     NoiseGenerator noise;
     ok = Write(folder, e[3],
                [&noise](long, double t, double *v) {
-                   const double tone = 0.5 * std::sin(TwoPi * 1000.0 * t);
+                   const double tone = 0.5 * std::sin(2 * std::numbers::pi * 1000.0 * t);
                    v[0] = tone + 0.4 * (noise.Next() / 32767.0 - 0.5);
                    v[1] = tone + 0.4 * (noise.Next() / 32767.0 - 0.5);
                }) &&

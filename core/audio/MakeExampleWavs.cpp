@@ -1,4 +1,4 @@
-#include "audio/ExampleWavs.h"
+#include "core/audio/ExampleWavs.h"
 
 #include <cstdio>
 

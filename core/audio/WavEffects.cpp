@@ -1,18 +1,18 @@
-#include "audio/WavEffects.h"
+#include "core/audio/WavEffects.h"
 
-#include "common/Errors.h"
-#include "common/Random.h"
-#include "tools/FilterNetwork.h"
+#include "core/common/Errors.h"
+#include "core/common/Random.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 
 namespace kaldorium {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kMaxRate = 4294967295.0;
 // Effects without blocks report their progress after this many input frames.
 constexpr std::uint32_t kProgressFrames = 4096;
@@ -43,8 +43,8 @@ bool ReadFrame(WaveFile &input, double &x) {
 bool WriteFrame(WaveFile &output, double y) {
     if (!std::isfinite(y)) {
         CheckFloatingPoint(y);
-        throw FloatingPointError(std::isnan(y) ? "Invalid floating point operation"
-                                               : "Floating point overflow");
+        throw std::isnan(y) ? FloatingPointError::InvalidOperation()
+                            : FloatingPointError::Overflow();
     }
     for (int c = 0; c < output.channels; ++c) {
         if (!output.WriteValue(y)) {
@@ -57,7 +57,7 @@ bool WriteFrame(WaveFile &output, double y) {
 // Calls the progress callback every kProgressFrames frames and at the end.
 class ProgressTicker {
 public:
-    ProgressTicker(const WavEffectProgress &progress_, std::uint32_t total_)
+    ProgressTicker(const Progress &progress_, std::uint32_t total_)
         : progress(progress_), total(total_) {}
 
     bool Tick(std::uint32_t done) {
@@ -77,7 +77,7 @@ public:
     }
 
 private:
-    const WavEffectProgress &progress;
+    const Progress &progress;
     std::uint32_t total;
     std::uint32_t reported = 0;
     bool finished = false;
@@ -144,10 +144,10 @@ const char *WavEffects::Check(WavEffectKind kind, const WaveFile &input,
         return nullptr;
     }
     case WavEffectKind::Robot:
-        return settings.shift == 0 ? kFactorText : nullptr;
+        return settings.shift == 0 ? kRobotStepText : nullptr;
     case WavEffectKind::Retard:
         // A negative k would stop at once and leave an empty file.
-        return settings.shift < 1 ? kFactorText : nullptr;
+        return settings.shift < 1 ? kRetardFactorText : nullptr;
     default:
         return nullptr;
     }
@@ -155,7 +155,7 @@ const char *WavEffects::Check(WavEffectKind kind, const WaveFile &input,
 
 WavEffectResult WavEffects::Run(WavEffectKind kind, const std::string &inputPath,
                                 const std::string &outputPath, WavEffectSettings &settings,
-                                const WavEffectProgress &progress) {
+                                const Progress &progress) {
     WaveFile input;
     if (!input.OpenForReading(inputPath)) {
         return Failure(input);
@@ -186,8 +186,7 @@ WavEffectResult WavEffects::Run(WavEffectKind kind, const std::string &inputPath
 }
 
 WavEffectResult WavEffects::Apply(WavEffectKind kind, WaveFile &input, WaveFile &output,
-                                  const WavEffectSettings &settings,
-                                  const WavEffectProgress &progress) {
+                                  const WavEffectSettings &settings, const Progress &progress) {
     // Settings are taken as they stand when the effect starts.
     WavEffectSettings s = settings;
     if (const char *reason = Check(kind, input, s)) {
@@ -209,7 +208,7 @@ WavEffectResult WavEffects::Apply(WavEffectKind kind, WaveFile &input, WaveFile 
 
 WavEffectResult WavEffects::ChangeSpeed(WaveFile &input, WaveFile &output,
                                         const WavEffectSettings &settings, bool faster,
-                                        const WavEffectProgress &progress) {
+                                        const Progress &progress) {
     // The data bytes are copied unchanged, a block at a time, so that a long copy tells its
     // progress (and can be stopped) as it goes.
     if (!input.RewindToSamples()) {
@@ -242,31 +241,8 @@ WavEffectResult WavEffects::ChangeSpeed(WaveFile &input, WaveFile &output,
     return {};
 }
 
-double WavEffects::Condition(double x, const WavEffectSettings &s) {
-    if (s.addNoise) {
-        // The noise is proportional to the sample: b = x / (S/N).
-        const double b = x / s.snRatio;
-        if (s.normalNoise) {
-            x = x + (noise.Next() / 32767.0 - 0.5) * b;
-        } else {
-            x = x + noise.NextGaussian() * b;
-        }
-    }
-    if (s.rectify) {
-        if (s.halfRectify) {
-            if (!std::isgreaterequal(x, 0.0)) {
-                x = 0.0;
-            }
-        } else {
-            x = std::fabs(x);
-        }
-    }
-    return x;
-}
-
 WavEffectResult WavEffects::FilterFile(WaveFile &input, WaveFile &output,
-                                       const WavEffectSettings &s,
-                                       const WavEffectProgress &progress) {
+                                       const WavEffectSettings &s, const Progress &progress) {
     const bool known =
         (s.filterKind >= fkBandPass && s.filterKind <= fkIntegrator) || s.filterKind == fkNetwork;
     const FilterKind kind = known ? s.filterKind : fkBandPass;
@@ -282,19 +258,19 @@ WavEffectResult WavEffects::FilterFile(WaveFile &input, WaveFile &output,
         if (!ReadFrame(input, x)) {
             return Failure(input);
         }
-        x = Condition(x, s);
+        x = ConditionSample(x, s, noise);
         double y = 0.0;
         switch (kind) {
         case fkDifferentiator:
             // y = D(x)·Ts/π
-            y = filter.Differentiate(x, s.ts) * s.ts / kPi;
+            y = filter.Differentiate(x, s.ts) * s.ts / std::numbers::pi;
             break;
         case fkIntegrator:
             // y = I(x)·π/Ts
-            y = filter.Integrate(false, x, s.ts) * kPi / s.ts;
+            y = filter.Integrate(false, x, s.ts) * std::numbers::pi / s.ts;
             break;
         case fkNetwork:
-            y = network.ProcessSample(x, s.ts, kPi / s.ts);
+            y = network.ProcessSample(x, s.ts, std::numbers::pi / s.ts);
             break;
         default:
             y = filter.Process(s.fo, s.q, s.amplification, s.ts, x);
@@ -312,7 +288,7 @@ WavEffectResult WavEffects::FilterFile(WaveFile &input, WaveFile &output,
 }
 
 void WavEffects::ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavEffectSettings &s) {
-    Complex *B = blocks.B.data();
+    ComplexSample *B = blocks.B.data();
     const int h = N / 2;
     if (kind == WavEffectKind::FFTFiltering) {
         const double df = fs / N;
@@ -335,7 +311,7 @@ void WavEffects::ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavE
         // Every step-th bin from bin 0 starts a run of shift2 cleared bins.
         for (long long d = 0; d < h; d += step) {
             for (long long i = 0; i < s.shift2 && d + i < N; ++i) {
-                B[d + i] = Complex{};
+                B[d + i] = ComplexSample{};
             }
         }
     } else {
@@ -358,7 +334,7 @@ void WavEffects::ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavE
                 B[h - d] = B[h];
             } else {
                 for (int k = h - d; k <= h - 1; ++k) {
-                    B[k] = Complex{};
+                    B[k] = ComplexSample{};
                 }
             }
         } else {
@@ -373,7 +349,7 @@ void WavEffects::ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavE
                 }
             } else {
                 for (int k = 0; k <= e - 1; ++k) {
-                    B[k] = Complex{};
+                    B[k] = ComplexSample{};
                 }
             }
         }
@@ -386,8 +362,7 @@ void WavEffects::ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavE
 }
 
 WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, WaveFile &output,
-                                        const WavEffectSettings &s,
-                                        const WavEffectProgress &progress) {
+                                        const WavEffectSettings &s, const Progress &progress) {
     const bool conditioned = kind == WavEffectKind::FFTFiltering;
     if (conditioned && s.filterKind == fkNetwork) {
         network.ClearStages();
@@ -397,8 +372,8 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
     const double fs = input.sampleRate;
     // The inverse is scaled by 2/N, not 1/N.
     const double scale = 2.0 / N;
-    Complex *A = blocks.A.data();
-    Complex *B = blocks.B.data();
+    ComplexSample *A = blocks.A.data();
+    ComplexSample *B = blocks.B.data();
     double peak = 0.0;
     std::uint64_t written = 0;
     std::uint64_t consumed = 0;
@@ -411,10 +386,10 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
                     return Failure(input);
                 }
                 if (conditioned) {
-                    x = Condition(x, s);
+                    x = ConditionSample(x, s, noise);
                 }
             }
-            A[i] = Complex{x, 0.0};
+            A[i] = ComplexSample{x, 0.0};
         }
         // No magnitudes are read, so none are computed.
         ComputeFFT(s.window, N, A, B, nullptr, peak);
@@ -436,8 +411,7 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
 }
 
 WavEffectResult WavEffects::SampleAndHold(WaveFile &input, WaveFile &output,
-                                          const WavEffectSettings &s,
-                                          const WavEffectProgress &progress) {
+                                          const WavEffectSettings &s, const Progress &progress) {
     const auto k = static_cast<std::uint64_t>(s.shift);
     const std::uint32_t count = SampleCount(input);
     ProgressTicker ticker(progress, count);

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "audio/WaveFile.h"
-#include "signal/Filterclass.h"
-#include "spectrum/Transforms.h"
+#include "core/audio/WaveFile.h"
+#include "core/common/Progress.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/PanelSettings.h"
+#include "core/spectrum/Transforms.h"
 
 #include <array>
 #include <cstdint>
@@ -28,17 +30,12 @@ enum class WavEffectKind {
 };
 
 // What the effects read from the workbench when a button is pressed.
-struct WavEffectSettings {
+struct WavEffectSettings : ConditioningSettings {
     FilterKind filterKind = fkBandPass; // 0 … 7 or 19
     double fo = 1000.0;                 // Hz
     double q = 1.0;
     double amplification = 1.0; // A
     double ts = 0.5;            // s
-    bool addNoise = false;
-    bool normalNoise = true; // otherwise Gaussian
-    double snRatio = 100.0;
-    bool rectify = false;
-    bool halfRectify = true; // otherwise full-wave
     double speedFactor = 2.0;
     WindowKind window = WindowKind::NoWindow;
     // Bins of the shift and the rotation (cut to ±(N/2 − 1) by the check), the step of the
@@ -51,13 +48,9 @@ struct WavEffectSettings {
 // The workbench's sample blocks A and B: the block effects work in them in place, so nothing is
 // allocated per block.
 struct EffectBlocks {
-    std::array<Complex, kMaxTransformLength> A{};
-    std::array<Complex, kMaxTransformLength> B{};
+    std::array<ComplexSample, kMaxTransformLength> A{};
+    std::array<ComplexSample, kMaxTransformLength> B{};
 };
-
-// Told the input frames done out of the total, at least every few thousand frames and after
-// every block; returning false stops the effect.
-using WavEffectProgress = std::function<bool(std::uint32_t done, std::uint32_t total)>;
 
 enum class WavEffectStatus {
     Done,
@@ -83,7 +76,7 @@ public:
     // closes both files and throws FloatingPointError.
     WavEffectResult Run(WavEffectKind kind, const std::string &inputPath,
                         const std::string &outputPath, WavEffectSettings &settings,
-                        const WavEffectProgress &progress = {});
+                        const Progress &progress = {});
 
     // The reason `settings` are refused for `input`, or nullptr. Cuts a shift beyond the band of
     // the shift and the rotation to ±(N/2 − 1), which is not a refusal.
@@ -93,32 +86,34 @@ public:
     // The effect over an input open for reading and an output created in its format; the files
     // are left open. Throws FloatingPointError at a value that is not finite.
     WavEffectResult Apply(WavEffectKind kind, WaveFile &input, WaveFile &output,
-                          const WavEffectSettings &settings, const WavEffectProgress &progress);
+                          const WavEffectSettings &settings, const Progress &progress);
 
     // S = data bytes / block align (0 for a block align of 0).
     static std::uint32_t SampleCount(const WaveFile &file);
     // N = FFTLength(min(S, fs/100, 1024)): about 10 ms of the file.
     static int BlockLength(const WaveFile &file);
 
-    static constexpr const char *kFactorText = "The factor must be a whole number of at least 1";
+    // The refusals name the box they read, as the workbench labels it: the box beside the
+    // "Frequency Shift" button holds the robot's step and the retard's k.
+    static constexpr const char *kRobotStepText =
+        "Frequency Shift: Robot needs a whole number other than 0";
+    static constexpr const char *kRetardFactorText =
+        "Frequency Shift: Retard needs a whole number of at least 1";
     static constexpr const char *kRateText =
         "The resulting sample rate must lie between 1 and 4294967295 Hz";
 
 private:
     WavEffectResult ChangeSpeed(WaveFile &input, WaveFile &output,
                                 const WavEffectSettings &settings, bool faster,
-                                const WavEffectProgress &progress);
+                                const Progress &progress);
     WavEffectResult FilterFile(WaveFile &input, WaveFile &output, const WavEffectSettings &settings,
-                               const WavEffectProgress &progress);
+                               const Progress &progress);
     WavEffectResult BlockEffect(WavEffectKind kind, WaveFile &input, WaveFile &output,
-                                const WavEffectSettings &settings,
-                                const WavEffectProgress &progress);
+                                const WavEffectSettings &settings, const Progress &progress);
     WavEffectResult SampleAndHold(WaveFile &input, WaveFile &output,
-                                  const WavEffectSettings &settings,
-                                  const WavEffectProgress &progress);
+                                  const WavEffectSettings &settings, const Progress &progress);
 
     // Noise and rectification of the workbench's input.
-    double Condition(double x, const WavEffectSettings &settings);
     // The spectrum of one block, changed in B as `kind` says.
     void ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavEffectSettings &settings);
 

@@ -1,7 +1,8 @@
-#include "audio/WavExports.h"
+#include "core/audio/WavExports.h"
 
-#include "audio/WaveFile.h"
-#include "common/NumberText.h"
+#include "core/audio/WaveFile.h"
+#include "core/audio/WaveFrames.h"
+#include "core/common/NumberText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -138,7 +139,7 @@ ExportResult WriteSpectrumFile(const std::string &path, const SpectrumAnalysis &
 }
 
 ExportResult WriteRawSamples(WaveFile &input, const std::string &inputFile, const std::string &path,
-                             const BlockProgress &progress) {
+                             const Progress &progress) {
     TextOutput out(path);
     if (!out.IsOpen()) {
         return ExportResult::CannotCreate;
@@ -176,8 +177,9 @@ ExportResult WriteRawSamples(WaveFile &input, const std::string &inputFile, cons
         if (readFailed) {
             break;
         }
-        if ((k + 1) % RawSamplesFramesPerBlock == 0 && progress &&
-            !progress((k + 1) / RawSamplesFramesPerBlock)) {
+        if ((k + 1) % RawSamplesFramesPerBlock == 0 &&
+            !Report(progress, (k + 1) / RawSamplesFramesPerBlock,
+                    (S + RawSamplesFramesPerBlock - 1) / RawSamplesFramesPerBlock)) {
             out.Close();
             return ExportResult::Stopped;
         }

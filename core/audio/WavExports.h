@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spectrum/SpectrumAnalysis.h"
+#include "core/spectrum/SpectrumAnalysis.h"
 
 #include <string>
 
@@ -41,7 +41,7 @@ ExportResult WriteSpectrumFile(const std::string &path, const SpectrumAnalysis &
 // RawSamplesFramesPerBlock frames.
 inline constexpr long long RawSamplesFramesPerBlock = 4096;
 ExportResult WriteRawSamples(WaveFile &input, const std::string &inputFile, const std::string &path,
-                             const BlockProgress &progress = {});
+                             const Progress &progress = {});
 
 // Writes a copy of `input` (open for reading) to `path`: a 44-byte header of the input's format,
 // then all of its sample bytes. The input stays open.

@@ -1,23 +1,31 @@
-#include "audio/WavViews.h"
+#include "core/audio/WavViews.h"
 
-#include "common/Random.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
+#include "core/common/Random.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <system_error>
 
 namespace kaldorium {
 
-namespace {
-constexpr double Pi = 3.141592653589793;
-} // namespace
+namespace {} // namespace
 
 bool IsConvertiblePcm(const WaveFile &file) {
-    return file.formatTag == 1 && file.channels >= 1 && file.blockAlign >= 1 &&
-           file.sampleRate >= 1 && (file.bitsPerSample == 8 || file.bitsPerSample == 16);
+    return PcmRefusal(file) == nullptr;
+}
+
+const char *PcmRefusal(const WaveFile &file) {
+    if (file.formatTag != 1 || (file.bitsPerSample != 8 && file.bitsPerSample != 16)) {
+        return kOnlyPcmText;
+    }
+    if (file.channels < 1 || file.blockAlign < 1 || file.sampleRate < 1) {
+        return kDamagedFormatText;
+    }
+    return nullptr;
 }
 
 std::uint32_t SampleFrames(const WaveFile &file) {
@@ -59,24 +67,7 @@ WavFilterChain::WavFilterChain(const WavSettings &settings_, NoiseGenerator &noi
                                  Filter(fkDifferentiator), Filter(fkIntegrator)} {}
 
 double WavFilterChain::Condition(double x) {
-    if (settings.addNoise) {
-        const double b = x / settings.snRatio;
-        if (settings.normalNoise) {
-            x = x + (noise.Next() / 32767.0 - 0.5) * b;
-        } else {
-            x = x + noise.NextGaussian() * b;
-        }
-    }
-    if (settings.rectify) {
-        if (settings.halfRectify) {
-            if (!std::isgreaterequal(x, 0.0)) {
-                x = 0.0;
-            }
-        } else {
-            x = std::fabs(x);
-        }
-    }
-    return x;
+    return ConditionSample(x, settings, noise);
 }
 
 double WavFilterChain::Filtered(double x) {
@@ -84,11 +75,11 @@ double WavFilterChain::Filtered(double x) {
     switch (settings.filterKind) {
     case fkDifferentiator:
         // Unit gain at half the sampling rate: y = (x − x1)/Ts · Ts/π
-        return filters[fkDifferentiator].Differentiate(x, ts) * ts / Pi;
+        return filters[fkDifferentiator].Differentiate(x, ts) * ts / std::numbers::pi;
     case fkIntegrator:
-        return filters[fkIntegrator].Integrate(false, x, ts) * Pi / ts;
+        return filters[fkIntegrator].Integrate(false, x, ts) * std::numbers::pi / ts;
     case fkNetwork:
-        return network.ProcessSample(x, ts, Pi / ts);
+        return network.ProcessSample(x, ts, std::numbers::pi / ts);
     case fkBandPass:
     case fkBandReject:
     case fkHighPass:
@@ -258,6 +249,8 @@ bool WavView::Step(int count) {
         }
         trace1 = v1;
         trace2 = v2;
+        scope.traceShift[0] = s.signal1Shift;
+        scope.traceShift[1] = s.signal2Shift;
         scope.PlotSweep(time, v1 + s.signal1Shift, v2 + s.signal2Shift, 0.0, s.timeScale,
                         s.signal1Scale, s.signal2Scale);
         time += ts * 1000.0;

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "audio/WaveFile.h"
-#include "signal/Filterclass.h"
+#include "core/audio/WaveFile.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/PanelSettings.h"
 
 #include <cstdint>
 #include <string>
@@ -15,6 +16,11 @@ class Oscilloscope;
 // True when the reader can convert the file's samples: PCM (format tag 1), at least one channel,
 // a block align and a sample rate of at least 1, and 8 or 16 bits per sample.
 bool IsConvertiblePcm(const WaveFile &file);
+// Why the reader cannot convert the file's samples, or nullptr when it can.
+const char *PcmRefusal(const WaveFile &file);
+inline constexpr const char *kOnlyPcmText = "Only 8- and 16-bit PCM WAVE files can be read";
+inline constexpr const char *kDamagedFormatText =
+    "The file's format gives no channels, sample rate or block size";
 // Sample frames of the file: dataBytes / blockAlign (0 when the block align is 0).
 std::uint32_t SampleFrames(const WaveFile &file);
 // Duration in seconds: dataBytes / byteRate (0 when the byte rate is 0).
@@ -26,23 +32,14 @@ bool SameFile(const std::string &a, const std::string &b);
 
 // The WAV workbench's settings. The window's field validations keep them; the views, Test, the
 // spectra and the effects read them afresh at every sample.
-struct WavSettings {
-    int filterKind = fkBandPass;     // 0 … 7, or 19 for the filter network
-    double filterFrequency = 1000.0; // fo, Hz
-    double qFactor = 1.0;
-    double amplification = 1.0;
+struct WavSettings : FilterSettings, TraceSettings, ConditioningSettings {
+    // The WAV workbench starts with other filter and display values than the main window.
+    WavSettings()
+        : FilterSettings{fkBandPass, 1000.0, 1.0, 1.0}, TraceSettings{1500.0, 1.0, 1.0,
+                                                                      0.0,    0.0, true} {}
+
     double samplingPeriod = 0.5; // Ts of the input, s
-    double snRatio = 100.0;
     double speedFactor = 2.0;
-    double timeScale = 1500.0; // time window, ms
-    double signal1Scale = 1.0;
-    double signal2Scale = 1.0;
-    double signal1Shift = 0.0;
-    double signal2Shift = 0.0;
-    bool addNoise = false;
-    bool normalNoise = true; // NormalNoise checked; otherwise GaussianNoise
-    bool rectify = false;
-    bool halfRectify = true;    // HalfRectify checked; otherwise FullRectify
     std::string inputFileName;  // the text of InputFile
     std::string outputFileName; // the text of OutputFile
 };

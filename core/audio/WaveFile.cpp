@@ -1,4 +1,4 @@
-#include "audio/WaveFile.h"
+#include "core/audio/WaveFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -233,6 +233,7 @@ bool WaveFile::OpenForReading(const std::string &path) {
     if (!Seek(in, start)) {
         return failClosed("Couldn't find data chunk");
     }
+    dataStart = start;
     AllocateBuffer();
     return true;
 }
@@ -273,6 +274,17 @@ bool WaveFile::RewindToSamples() {
     return false;
 }
 
+bool WaveFile::SeekSampleBytes(std::uint32_t offset) {
+    if (reader == nullptr || offset > dataBytes) {
+        return Fail("Couldn't read samples");
+    }
+    readPos = readEnd = 0;
+    if (!Seek(reader->Stream(), dataStart + offset)) {
+        return Fail("Couldn't read samples");
+    }
+    return true;
+}
+
 bool WaveFile::CloseFile() {
     if (reader != nullptr) {
         reader.reset();
@@ -294,6 +306,15 @@ bool WaveFile::CloseFile() {
     }
     output = nullptr;
     return ok;
+}
+
+void WaveFile::SetPcmFormat(std::uint32_t rate, int channelCount, int bits) {
+    formatTag = 1;
+    channels = static_cast<std::uint16_t>(channelCount);
+    sampleRate = rate;
+    bitsPerSample = static_cast<std::uint16_t>(bits);
+    blockAlign = static_cast<std::uint16_t>(channelCount * bits / 8);
+    byteRate = rate * blockAlign;
 }
 
 void WaveFile::TakeFormatOf(const WaveFile &other) {

@@ -80,10 +80,16 @@ public:
     bool CreateForWriting(const std::string &path);
     // Reader: back to the first sample byte through the chunk walk. Writer: to byte 44.
     bool RewindToSamples();
+    // Reader: to byte `offset` of the sample data (0 … dataBytes), so that the next read starts
+    // there. Fails with "Couldn't read samples" beyond the data or when the stream cannot seek.
+    bool SeekSampleBytes(std::uint32_t offset);
     // Releases the reader, or writes the header when it is dirty and closes the output.
     bool CloseFile();
     // Copies the six format fields (not dataBytes).
     void TakeFormatOf(const WaveFile &other);
+    // Sets the six format fields for plain PCM: blockAlign = channels·bits/8,
+    // byteRate = rate·blockAlign.
+    void SetPcmFormat(std::uint32_t rate, int channels, int bits);
     // Appends the whole sample data of the reader `source` to this writer, 4096 bytes at a time.
     bool AppendSamplesOf(WaveFile &source);
 
@@ -160,6 +166,8 @@ private:
 
     std::unique_ptr<RiffChunkReader> reader;
     std::FILE *output = nullptr;
+    // Reader: the stream offset of the first sample byte.
+    std::int64_t dataStart = 0;
 
     // Samples pass through this buffer rather than one stdio call each. Reader: bytes
     // [readPos, readEnd) are read from the stream but not yet delivered; every seek of the

@@ -1,4 +1,4 @@
-#include "common/Errors.h"
+#include "core/common/Errors.h"
 
 #include <cfenv>
 
@@ -12,6 +12,18 @@ ConversionError ConversionError::NotAnInteger(const std::string &text) {
     return ConversionError("'" + text + "' is not a valid integer value");
 }
 
+FloatingPointError FloatingPointError::DivisionByZero() {
+    return FloatingPointError("Floating point division by zero");
+}
+
+FloatingPointError FloatingPointError::InvalidOperation() {
+    return FloatingPointError("Invalid floating point operation");
+}
+
+FloatingPointError FloatingPointError::Overflow() {
+    return FloatingPointError("Floating point overflow");
+}
+
 void ClearFloatingPointFlags() {
     std::feclearexcept(FE_ALL_EXCEPT);
 }
@@ -23,12 +35,12 @@ void ThrowOnFloatingPointFault() {
     }
     std::feclearexcept(FE_ALL_EXCEPT);
     if (raised & FE_DIVBYZERO) {
-        throw FloatingPointError("Floating point division by zero");
+        throw FloatingPointError::DivisionByZero();
     }
     if (raised & FE_INVALID) {
-        throw FloatingPointError("Invalid floating point operation");
+        throw FloatingPointError::InvalidOperation();
     }
-    throw FloatingPointError("Floating point overflow");
+    throw FloatingPointError::Overflow();
 }
 
 } // namespace kaldorium

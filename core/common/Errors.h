@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cfenv>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +21,13 @@ public:
 class FloatingPointError : public std::runtime_error {
 public:
     explicit FloatingPointError(const std::string &message) : std::runtime_error(message) {}
+
+    // "Floating point division by zero"
+    static FloatingPointError DivisionByZero();
+    // "Invalid floating point operation"
+    static FloatingPointError InvalidOperation();
+    // "Floating point overflow"
+    static FloatingPointError Overflow();
 };
 
 // Hardware traps stay off; a handler that computes clears the sticky flags first and checks them
@@ -41,6 +49,18 @@ template <typename T> inline void CheckFloatingPoint(const T &value) {
     ThrowOnFloatingPointFault();
 }
 
+// Puts the floating-point flags back as they were when it was made, however the scope ends.
+class SavedFloatingPointFlags {
+public:
+    SavedFloatingPointFlags() { std::fegetexceptflag(&saved, FE_ALL_EXCEPT); }
+    ~SavedFloatingPointFlags() { std::fesetexceptflag(&saved, FE_ALL_EXCEPT); }
+    SavedFloatingPointFlags(const SavedFloatingPointFlags &) = delete;
+    SavedFloatingPointFlags &operator=(const SavedFloatingPointFlags &) = delete;
+
+private:
+    std::fexcept_t saved{};
+};
+
 // Clears the flags on entry and checks them when the guarded computation is done.
 class FloatingPointGuard {
 public:
@@ -49,6 +69,21 @@ public:
         asm volatile("" : : : "memory");
         ThrowOnFloatingPointFault();
     }
+
+    // The guard of a computation that may run inside another checked one (a designed filter
+    // recomputing in the middle of a run): the caller's flags are put aside on entry and put
+    // back on exit, so neither check hides the other's fault.
+    class Nested {
+    public:
+        Nested() { ClearFloatingPointFlags(); }
+        Nested(const Nested &) = delete;
+        Nested &operator=(const Nested &) = delete;
+
+        template <typename T> void Check(const T &value) const { CheckFloatingPoint(value); }
+
+    private:
+        SavedFloatingPointFlags callers;
+    };
 };
 
 } // namespace kaldorium

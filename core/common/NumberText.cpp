@@ -1,6 +1,6 @@
-#include "common/NumberText.h"
+#include "core/common/NumberText.h"
 
-#include "common/Errors.h"
+#include "core/common/Errors.h"
 
 #include <algorithm>
 #include <charconv>
@@ -95,7 +95,10 @@ long DecimalOrder(const std::string &text, std::size_t start) {
         }
     }
     if (i < text.size()) {
-        order += std::strtol(text.c_str() + i + 1, nullptr, 10);
+        // strtol saturates a huge exponent at LONG_MAX; clamp it further so the sum cannot
+        // overflow (any order beyond a few hundred decides the same way).
+        const long exponent = std::strtol(text.c_str() + i + 1, nullptr, 10);
+        order += std::clamp(exponent, -1'000'000L, 1'000'000L);
     }
     return order;
 }

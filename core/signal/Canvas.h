@@ -22,7 +22,7 @@ inline constexpr Color ColorGreen{0, 128, 0};
 // picture on a canvas of the same size.
 struct BackgroundKey {
     double values[5] = {};
-    int numbers[5] = {};
+    int numbers[6] = {};
 
     friend bool operator==(const BackgroundKey &, const BackgroundKey &) = default;
 };
@@ -52,6 +52,12 @@ public:
     virtual void Line(int x1, int y1, int x2, int y2) = 0;
     // Text in the current font with its top left corner at (x, y).
     virtual void TextOut(int x, int y, const std::string &text) = 0;
+    // The size a text takes in the current font. A canvas without fonts answers for a common
+    // 9-point sans-serif face.
+    virtual int TextWidth(const std::string &text) const {
+        return 7 * static_cast<int>(text.size());
+    }
+    virtual int TextHeight() const { return 15; }
 
     // Lets the toolkit handle pending window messages (user input during long plots).
     virtual void ProcessMessages() = 0;

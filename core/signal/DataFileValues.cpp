@@ -1,6 +1,6 @@
-#include "signal/DataFileValues.h"
+#include "core/signal/DataFileValues.h"
 
-#include "common/NumberText.h"
+#include "core/common/NumberText.h"
 
 #include <algorithm>
 #include <array>

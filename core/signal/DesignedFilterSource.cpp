@@ -1,6 +1,7 @@
-#include "signal/DesignedFilterSource.h"
+#include "core/signal/DesignedFilterSource.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace kaldorium {
 
@@ -10,7 +11,7 @@ DefaultDesignedFilterSource::DefaultDesignedFilterSource() {
 
 void DefaultDesignedFilterSource::Recompute() {
     // ωa = (2/Ts)·tan(ω0·Ts/2), k = ωa/Q, W = ωa²·Ts²
-    const double omega0 = f0 * 6.283185307179586;
+    const double omega0 = f0 * 2 * std::numbers::pi;
     const double omegaWarped = (2.0 / ts) * std::tan(omega0 * ts * 0.5);
     const double k = omegaWarped / q;
     const double w = omegaWarped * omegaWarped * ts * ts;

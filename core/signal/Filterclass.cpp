@@ -1,10 +1,12 @@
-#include "signal/Filterclass.h"
+#include "core/signal/Filterclass.h"
 
-#include "common/Errors.h"
-#include "signal/DesignedFilterSource.h"
+#include "core/common/Errors.h"
+#include "core/signal/DesignedFilterSource.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <numbers>
 
 namespace kaldorium {
 
@@ -33,34 +35,14 @@ void Filter::Design(double newF0, double newQ, double newA0, double newTs) {
     }
 
     // ωa = (2/Ts)·tan(ω0·Ts/2), k = ωa/Q, W = ωa²·Ts²
-    omega0 = f0 * 6.283185307179586;
+    omega0 = f0 * 2 * std::numbers::pi;
     omegaWarped = (2.0 / ts) * std::tan(omega0 * ts * 0.5);
     bandwidth = omegaWarped / q;
     const double w = omegaWarped * omegaWarped * ts * ts;
     const double tk2 = 2.0 * ts * bandwidth;
 
     if (type == fkDesigned) {
-        // The designer's set is taken as it is, normalised to b0 = 1 but not scaled by A0.
-        static constexpr double passThrough[7] = {1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
-        const double *a = passThrough;
-        const double *b = passThrough;
-        if (designer != nullptr) {
-            designer->Recompute();
-            a = designer->A();
-            b = designer->B();
-        }
-        const double b0 = b[0];
-        // A typed set with b0 = 0 has no difference equation: refused here, where it would be
-        // divided by, rather than run as infinities.
-        if (b0 == 0.0) {
-            throw FloatingPointError("Floating point division by zero");
-        }
-        num[0] = a[0] / b0;
-        for (int i = 1; i < 7; ++i) {
-            den[i] = b[i] / b0;
-            num[i] = a[i] / b0;
-        }
-        den[0] = 1.0;
+        LoadDesigned();
         return;
     }
 
@@ -116,7 +98,32 @@ void Filter::Design(double newF0, double newQ, double newA0, double newTs) {
     den[0] = 1.0;
 }
 
-double Filter::Process(double newF0, double newQ, double newA0, double newTs, double x) {
+void Filter::LoadDesigned() {
+    // The designer's set is taken as it is, normalised to b0 = 1 but not scaled by A0.
+    static constexpr double passThrough[7] = {1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    const double *a = passThrough;
+    const double *b = passThrough;
+    if (designer != nullptr) {
+        designer->Recompute();
+        a = designer->A();
+        b = designer->B();
+        designedRevision = designer->Revision();
+    }
+    const double b0 = b[0];
+    // A typed set with b0 = 0 has no difference equation: refused here, where it would be
+    // divided by, rather than run as infinities.
+    if (b0 == 0.0) {
+        throw FloatingPointError::DivisionByZero();
+    }
+    num[0] = a[0] / b0;
+    for (int i = 1; i < 7; ++i) {
+        den[i] = b[i] / b0;
+        num[i] = a[i] / b0;
+    }
+    den[0] = 1.0;
+}
+
+double Filter::ProcessChanged(double newF0, double newQ, double newA0, double newTs, double x) {
     if (type == fkIntegrator) {
         return Integrate(false, x, newTs);
     }
@@ -132,6 +139,10 @@ double Filter::Process(double newF0, double newQ, double newA0, double newTs, do
     }
     if (newF0 != f0 || newQ != q || newTs != ts) {
         Design(newF0, newQ, newA0, newTs);
+    } else if (type == fkDesigned && designer != nullptr &&
+               designer->Revision() != designedRevision) {
+        // The set was changed while running (a pole dragged): the run goes on with the new one.
+        LoadDesigned();
     }
 
     double y;
@@ -204,7 +215,23 @@ double Filter::Differentiate(double x, double newTs) {
     return y;
 }
 
+void Filter::Angle::Set(double theta) {
+    const auto thetaBits = std::bit_cast<unsigned long long>(theta);
+    if (known && thetaBits == bits) {
+        return;
+    }
+    cosine = std::cos(theta);
+    sine = std::sin(theta);
+    bits = thetaBits;
+    known = true;
+}
+
 void Filter::FrequencyResponse(double newTs, double omega, double &re, double &im) {
+    Angle angle;
+    FrequencyResponse(newTs, omega, angle, re, im);
+}
+
+void Filter::FrequencyResponse(double newTs, double omega, Angle &angle, double &re, double &im) {
     if (newTs != ts) {
         Design(f0, q, amplification, newTs);
     }
@@ -214,11 +241,11 @@ void Filter::FrequencyResponse(double newTs, double omega, double &re, double &i
     double dRe = 1.0;
     double dIm = 0.0;
     if (type >= fkBandPass && type <= fkLowPass4th) {
-        // N = Σ num[i]·e^(−j·i·θ), D = Σ den[i]·e^(−j·i·θ); the powers of e^(−jθ) by rotation,
-        // one sine and cosine per call (the network evaluates fourteen stages per point).
+        // N = Σ num[i]·e^(−j·i·θ), D = Σ den[i]·e^(−j·i·θ); the powers of e^(−jθ) by rotation.
         const int order = type >= fkHighPass4th ? 4 : 2;
-        const double zRe = std::cos(theta);
-        const double zIm = -std::sin(theta);
+        angle.Set(theta);
+        const double zRe = angle.cosine;
+        const double zIm = -angle.sine;
         double pRe = 1.0;
         double pIm = 0.0;
         nRe = nIm = dRe = dIm = 0.0;
@@ -233,14 +260,16 @@ void Filter::FrequencyResponse(double newTs, double omega, double &re, double &i
         }
     } else if (type == fkDifferentiator) {
         // The backward difference it runs: N = (1 − e^(−jθ))/Ts = ((1 − cos θ) + j·sin θ)/Ts
-        nRe = (1.0 - std::cos(theta)) / ts;
-        nIm = std::sin(theta) / ts;
+        angle.Set(theta);
+        nRe = (1.0 - angle.cosine) / ts;
+        nIm = angle.sine / ts;
     } else if (type == fkIntegrator) {
         // N = (Ts/2)·((cos θ + 1) + j·sin θ), D = (cos θ − 1) + j·sin θ
-        nRe = ts * 0.5 * (std::cos(theta) + 1.0);
-        nIm = ts * 0.5 * std::sin(theta);
-        dRe = std::cos(theta) - 1.0;
-        dIm = std::sin(theta);
+        angle.Set(theta);
+        nRe = ts * 0.5 * (angle.cosine + 1.0);
+        nIm = ts * 0.5 * angle.sine;
+        dRe = angle.cosine - 1.0;
+        dIm = angle.sine;
     }
     // gain·N/D = gN·conj(D)/|D|²
     const double gRe = gain * nRe;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace kaldorium {
 
 class DesignedFilterSource;
@@ -51,7 +53,23 @@ public:
 
     // One sample through the filter. A change of f0, Q or Ts (exact comparison) redesigns and
     // clears the history first; a change of A0 only rescales.
-    double Process(double newF0, double newQ, double newA0, double newTs, double x);
+    // The second-order kinds with unchanged parameters, the case of every sample but the first,
+    // are stepped here inline; the rest in ProcessChanged.
+    double Process(double newF0, double newQ, double newA0, double newTs, double x) {
+        if (type >= fkBandPass && type <= fkLowPass && newF0 == f0 && newQ == q && newTs == ts &&
+            newA0 == amplification) {
+            // y = n0·x + n1·x1 + n2·x2 − d1·y1 − d2·y2
+            const double y = num[0] * x + num[1] * xHist[1] + num[2] * xHist[2] -
+                             den[1] * yHist[1] - den[2] * yHist[2];
+            yHist[2] = yHist[1];
+            yHist[1] = y;
+            xHist[2] = xHist[1];
+            xHist[1] = x;
+            return y * gain;
+        }
+        return ProcessChanged(newF0, newQ, newA0, newTs, x);
+    }
+    double ProcessChanged(double newF0, double newQ, double newA0, double newTs, double x);
 
     // Process with the stored f0, Q and A0.
     double ProcessStored(double x, double newTs);
@@ -65,6 +83,20 @@ public:
     // Complex response at omega (rad/s), gain included. A Ts other than the stored one
     // redesigns first.
     void FrequencyResponse(double newTs, double omega, double &re, double &im);
+
+    // The same, taking cos θ and sin θ (θ = omega·Ts) from `angle`, which computes them only for
+    // an angle it does not hold already: filters evaluated at one angle share them.
+    struct Angle {
+        // Makes cosine and sine those of theta.
+        void Set(double theta);
+        double cosine = 1.0;
+        double sine = 0.0;
+
+    private:
+        unsigned long long bits = 0; // theta's bits
+        bool known = false;
+    };
+    void FrequencyResponse(double newTs, double omega, Angle &angle, double &re, double &im);
 
     double omega0 = 0.0;      // 2π·f0, rad/s
     double gain = 1.0;        // applied to the recursion's output; equals amplification
@@ -82,6 +114,12 @@ public:
 
     // Coefficient source of kind 9; not owned.
     DesignedFilterSource *designer = nullptr;
+
+private:
+    // Kind 9: takes the designer's present set (normalised to b0 = 1), history untouched.
+    void LoadDesigned();
+    // The designer's Revision when its set was taken.
+    std::uint64_t designedRevision = 0;
 };
 
 // out = p·q for coefficient sequences of degrees degP and degQ (arrays of 7). The product is

@@ -1,16 +1,15 @@
-#include "signal/Oscillatorclass.h"
+#include "core/signal/Oscillatorclass.h"
 
-#include "common/NumberText.h"
-#include "signal/DataFileValues.h"
-#include "signal/SamplingRules.h"
+#include "core/common/NumberText.h"
+#include "core/signal/DataFileValues.h"
+#include "core/signal/SamplingRules.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace kaldorium {
 
 namespace {
-
-constexpr double TwoPi = 6.283185307179586;
 
 constexpr double CarrierFrequency = 700000.0; // Hz
 constexpr int AmCarrierSamples = 20;          // per carrier cycle
@@ -55,7 +54,7 @@ void Oscillator::Reconfigure(double newAmplitude, double newFrequency, int newSa
     samplesPerCycle = newSamplesPerCycle;
     dcOffset = newDcOffset;
     dutyCycle = newDutyCycle;
-    omega = TwoPi * frequency;
+    omega = 2 * std::numbers::pi * frequency;
     samplingPeriod = (1.0 / frequency) / samplesPerCycle;
     twoCosOmegaTs = 2.0 * std::cos(omega * samplingPeriod);
     sinOmegaTs = std::sin(omega * samplingPeriod);
@@ -185,26 +184,7 @@ double InputSignalSource::NextSample(InputSignalSettings &settings, int samplesP
         }
     }
 
-    if (settings.addNoise) {
-        // The noise is proportional to the instantaneous sample: b = x / (S/N).
-        const double b = x / settings.snRatio;
-        if (settings.normalNoise) {
-            x = x + (noise.Next() / 32767.0 - 0.5) * b;
-        } else {
-            x = x + noise.NextGaussian() * b;
-        }
-    }
-
-    if (settings.rectify) {
-        if (settings.halfRectify) {
-            if (!std::isgreaterequal(x, 0.0)) {
-                x = 0.0;
-            }
-        } else {
-            x = std::fabs(x);
-        }
-    }
-    return x;
+    return ConditionSample(x, settings, noise);
 }
 
 double InputSignalSource::BaseSample(InputSignalSettings &settings, int samplesPerCycleToUse) {

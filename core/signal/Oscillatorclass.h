@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/Random.h"
-#include "signal/InputSignalSettings.h"
+#include "core/common/Random.h"
+#include "core/signal/InputSignalSettings.h"
 
 #include <array>
 #include <string>

@@ -1,10 +1,13 @@
-#include "signal/Oscilloscopeclass.h"
+#include "core/signal/Oscilloscopeclass.h"
 
-#include "common/NumberText.h"
-#include "signal/Canvas.h"
+#include "core/common/NumberText.h"
+#include "core/signal/Canvas.h"
+#include "core/signal/GridLabels.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace kaldorium {
 
@@ -27,9 +30,16 @@ int TruncateToPixel(double value) {
     return static_cast<int>(value);
 }
 
-// 20 divisions give 21 lines; a range too small to advance the repeated addition (or an
-// infinite one) would otherwise never leave the grid loop.
-constexpr int maxGridLines = 21;
+// 20 divisions give 21 lines, every second one labelled.
+constexpr int gridLines = 21;
+
+// Line k of an axis: min + k·step, computed afresh (repeated addition drifts past the maximum
+// and loses the last line). A line counts as within the axis up to a millionth of a step past
+// its end.
+bool GridLine(double min, double max, double step, int k, double &v) {
+    v = k == 0 ? min : min + k * step;
+    return std::islessequal(v, max + 1e-6 * std::fabs(step));
+}
 
 } // namespace
 
@@ -41,11 +51,15 @@ void Oscilloscope::BindLog(Canvas *target, double left, double right, double bot
                            int newLogX, int newLogY) {
     logX = newLogX;
     logY = newLogY;
+    traceScale[0] = traceScale[1] = 1.0;
+    traceShift[0] = traceShift[1] = 0.0;
     margin = 30;
     sweepOffset = 0.0;
     canvas = target;
     width = canvas->Width();
     height = canvas->Height();
+    traces.Resize(width - margin + 1);
+    data.Reserve();
     SetRanges(left, right, bottom, top);
 }
 
@@ -66,18 +80,24 @@ void Oscilloscope::SetRanges(double left, double right, double bottom, double to
     lastX = 0;
     lastY2 = 0;
     DrawGrid();
-    canvas->SetPenWidth(2);
+    canvas->SetPenWidth(traceWidth);
 }
 
 void Oscilloscope::DrawGrid() {
     canvas->ProcessMessages();
     firstPoint = true;
+    traces.Clear();
+    if (!replaying) {
+        data.Clear(xRange * sweepOffset);
+    }
+    pendingCount = 0;
     // The sweeps draw the same empty grid page after page; a canvas that kept it puts it back.
-    const BackgroundKey key{{xMin, xMax, yMin, yMax, sweepOffset},
-                            {width, height, margin, logX, logY}};
+    const BackgroundKey key{
+        {xMin, xMax, yMin, yMax, sweepOffset},
+        {width, height, margin, logX + (decadeLabels ? 2 : 0), logY, data.Generation()}};
     if (canvas->RestoreBackground(key)) {
         canvas->SetPenColor(ColorBlack);
-        canvas->SetPenWidth(2);
+        canvas->SetPenWidth(traceWidth);
         return;
     }
     canvas->SetPenWidth(1);
@@ -85,38 +105,68 @@ void Oscilloscope::DrawGrid() {
     canvas->Rectangle(0, 0, width, height);
 
     // Every second line is thick and labelled, starting with the first.
-    bool labelled = true;
-    double v = yMin;
-    for (int n = 0; n < maxGridLines && std::islessequal(v, yMax); ++n) {
-        canvas->SetPenWidth(labelled ? 2 : 1);
+    AxisLabels yLabels;
+    double v = 0.0;
+    for (int k = 0; k < gridLines && GridLine(yMin, yMax, 0.05 * yRange, k, v); ++k) {
+        canvas->SetPenWidth(k % 2 == 0 ? 2 : 1);
         ToPixelY(v);
         canvas->Line(margin, pixelY, width, pixelY);
-        if (labelled) {
-            canvas->TextOut(1, pixelY, FormatFixed(logY == 1 ? std::pow(10.0, v) : v, 3, 1));
+        if (k % 2 == 0) {
+            yLabels.Add(logY == 1 ? std::pow(10.0, v) : v, pixelY);
         }
-        v = v + 0.05 * yRange;
-        labelled = !labelled;
     }
-
-    labelled = true;
-    v = xMin;
-    for (int n = 0; n < maxGridLines && std::islessequal(v, xMax); ++n) {
-        canvas->SetPenWidth(labelled ? 2 : 1);
+    AxisLabels xLabels;
+    const std::vector<DecadeLine> decades =
+        logX == 1 && decadeLabels ? DecadeGrid(xMin, xMax) : std::vector<DecadeLine>();
+    for (const DecadeLine &line : decades) {
+        canvas->SetPenWidth(line.decade ? 2 : 1);
+        ToPixelX(line.at);
+        canvas->Line(pixelX, 0, pixelX, height - margin);
+        if (line.labelled) {
+            // 20, not 19.999999999999996.
+            const double value = std::pow(10.0, line.at);
+            const double exponent = std::pow(10.0, std::floor(line.at + 1e-9));
+            xLabels.Add(value, pixelX, FormatGeneral(std::round(value / exponent) * exponent, 12));
+        }
+    }
+    for (int k = 0; decades.empty() && k < gridLines && GridLine(xMin, xMax, 0.05 * xRange, k, v);
+         ++k) {
+        canvas->SetPenWidth(k % 2 == 0 ? 2 : 1);
         ToPixelX(v);
         canvas->Line(pixelX, 0, pixelX, height - margin);
-        if (labelled) {
+        if (k % 2 == 0) {
             // The sweeps move the page along the time axis; the labels show absolute values.
             const double value = xRange * sweepOffset + v;
-            canvas->TextOut(pixelX, height - margin + 2,
-                            FormatFixed(logX == 1 ? std::pow(10.0, value) : value, 3, 3));
+            xLabels.Add(logX == 1 ? std::pow(10.0, value) : value, pixelX);
         }
-        v = v + 0.05 * xRange;
-        labelled = !labelled;
     }
+    WriteGridLabels(*canvas, width, height, margin, yLabels, xLabels);
+    DrawHeld();
     canvas->SaveBackground(key);
 
     canvas->SetPenColor(ColorBlack);
-    canvas->SetPenWidth(2);
+    canvas->SetPenWidth(traceWidth);
+}
+
+void Oscilloscope::Replot(const PlotRanges &ranges) {
+    if (canvas == nullptr) {
+        return;
+    }
+    replaying = true;
+    SetRanges(ranges.left, ranges.right, ranges.bottom, ranges.top);
+    for (const PlotData::Point &p : data.Current().points) {
+        const double y2 = data.Current().traceCount == 2 ? p.plotted[1] : p.plotted[0];
+        PlotJoined(p.x, p.plotted[0], y2, p.penDown && !firstPoint, p.value[0], p.value[1],
+                   data.Current().traceCount);
+    }
+    replaying = false;
+}
+
+void Oscilloscope::KeepData(double x, double y1, double y2, double value1, double value2, bool draw,
+                            int traceCount) {
+    if (!replaying) {
+        data.Add({x, {y1, y2}, {value1, value2}, draw}, traceCount);
+    }
 }
 
 void Oscilloscope::ToPixelX(double x) {
@@ -132,13 +182,12 @@ void Oscilloscope::ToPixelX(double x) {
 
 void Oscilloscope::ToPixelY(double y) {
     // py = (1 − (y − yMin)/yRange)·(height − margin)
-    pixelY = TruncateToPixel((1.0 - (y - yMin) / yRange) * (height - margin));
-    if (pixelY > height - margin) {
-        pixelY = height - margin;
-    }
-    if (pixelY < 0) {
-        pixelY = 0;
-    }
+    pixelY = PixelRow(y);
+}
+
+int Oscilloscope::PixelRow(double y) const {
+    const int row = TruncateToPixel((1.0 - (y - yMin) / yRange) * (height - margin));
+    return row > height - margin ? height - margin : (row < 0 ? 0 : row);
 }
 
 double Oscilloscope::ValueAtX(int px) const {
@@ -161,13 +210,22 @@ double Oscilloscope::ValueAtY(int py) const {
     return yMax - py * yRange / (height - margin);
 }
 
-void Oscilloscope::PlotJoined(double x, double y1, double y2, bool draw) {
+void Oscilloscope::PlotJoined(double x, double y1, double y2, bool draw, double value1,
+                              double value2, int traceCount) {
+    KeepData(x, y1, y2, value1, value2, draw, traceCount);
     ToPixelX(x);
+    Keep(draw, traceCount, {x, y1, value1}, {x, y2, value2});
     ToPixelY(y1);
     if (draw) {
         canvas->Line(lastX, lastY1, pixelX, pixelY);
     }
     lastY1 = pixelY;
+    if (traceCount == 1) {
+        lastY2 = pixelY;
+        lastX = pixelX;
+        firstPoint = false;
+        return;
+    }
     canvas->SetPenColor(ColorRed);
     ToPixelY(y2);
     if (draw) {
@@ -179,20 +237,61 @@ void Oscilloscope::PlotJoined(double x, double y1, double y2, bool draw) {
     firstPoint = false;
 }
 
+void Oscilloscope::Keep(bool drawn, int traceCount, const TraceRecord::Sample &first,
+                        const TraceRecord::Sample &second) {
+    const int column = pixelX - margin;
+    if (!drawn) {
+        pendingColumn = column;
+        pendingCount = traceCount;
+        pending[0] = first;
+        pending[1] = second;
+        return;
+    }
+    for (int t = 0; t < pendingCount; ++t) {
+        traces.Add(pendingColumn, t, pending[t]);
+    }
+    pendingCount = 0;
+    traces.Add(column, 0, first);
+    if (traceCount == 2) {
+        traces.Add(column, 1, second);
+    }
+}
+
+bool Oscilloscope::TraceAt(int px, int py, TracePoint &out) const {
+    const double x = ValueAtX(px);
+    const double level = ValueAtY(py);
+    bool found = false;
+    bool foundWithin = false;
+    int foundDistance = 0;
+    for (int t = 0; t < 2; ++t) {
+        TraceRecord::Sample sample;
+        if (!traces.Nearest(t, px - margin, x, level, sample)) {
+            continue;
+        }
+        // A trace beyond the y range (drawn along the edge, or kept off the picture on
+        // purpose) is read only where no trace within it is.
+        const bool within =
+            std::islessequal(yMin, sample.plotted) && std::islessequal(sample.plotted, yMax);
+        const int row = PixelRow(sample.plotted);
+        const int distance = std::abs(row - py);
+        if (!found || (within && !foundWithin) ||
+            (within == foundWithin && distance < foundDistance)) {
+            out = {t, sample.value, row};
+            found = true;
+            foundWithin = within;
+            foundDistance = distance;
+        }
+    }
+    return found;
+}
+
 void Oscilloscope::PlotPair(double x, double y1, double y2) {
-    PlotJoined(x, y1, y2, !firstPoint);
+    PlotJoined(x, y1, y2, !firstPoint, y1 * traceScale[0] - traceShift[0],
+               y2 * traceScale[1] - traceShift[1], 2);
 }
 
 void Oscilloscope::PlotPoint(double x, double y) {
-    ToPixelX(x);
-    ToPixelY(y);
-    if (!firstPoint) {
-        canvas->Line(lastX, lastY1, pixelX, pixelY);
-    }
-    lastY1 = pixelY;
-    lastY2 = pixelY;
-    lastX = pixelX;
-    firstPoint = false;
+    PlotJoined(x, y, y, !firstPoint, y * traceScale[0] - traceShift[0], 0.0, 1);
 }
 
 void Oscilloscope::PlotSweep(double t, double yIn, double yOut, double tMin, double tMax,
@@ -216,7 +315,8 @@ void Oscilloscope::PlotSweep(double t, double yIn, double yOut, double tMin, dou
         DrawGrid();
         p = p - xRange;
     }
-    PlotPair(p, yIn / scaleIn, yOut / scaleOut);
+    PlotJoined(p, yIn / scaleIn, yOut / scaleOut, !firstPoint, yIn - traceShift[0],
+               yOut - traceShift[1], 2);
 }
 
 void Oscilloscope::PlotTriggered(bool restart, double trigger, double dt, double yIn, double yOut,
@@ -249,7 +349,8 @@ void Oscilloscope::PlotTriggered(bool restart, double trigger, double dt, double
         armed = true;
     }
 
-    PlotJoined(sweepPosition, s, yOut / outDivisor, armed && !firstPoint);
+    PlotJoined(sweepPosition, s, yOut / outDivisor, armed && !firstPoint, yIn - traceShift[0],
+               yOut - traceShift[1], 2);
     if (armed) {
         sweepPosition = sweepPosition + dt;
     }

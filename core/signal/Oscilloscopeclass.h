@@ -1,13 +1,19 @@
 #pragma once
 
+#include "core/signal/PlotData.h"
+#include "core/signal/PlotView.h"
+#include "core/signal/TraceRecord.h"
+
 namespace kaldorium {
 
 class Canvas;
+struct Color;
 
-// A plot on a canvas: a green grid of 20 divisions per axis with labels on every second line,
-// a black first trace and a red second trace that grow point by point, value↔pixel mappings
-// for the mouse read-outs, and two oscilloscope sweeps for time signals. The plotting area
-// spans columns margin..width and rows 0..height − margin; labels sit left and below it.
+// A plot on a canvas: a green grid of 20 divisions per axis with labels on every second line
+// (GridLabels.h), a black first trace and a red second trace that grow point by point,
+// value↔pixel mappings for the mouse read-outs, and two oscilloscope sweeps for time signals. The
+// plotting area spans columns margin..width and rows 0..height − margin; labels sit left and below
+// it.
 class Oscilloscope {
 public:
     Oscilloscope() = default;
@@ -27,6 +33,8 @@ public:
     // to pixelX and pixelY.
     void ToPixelX(double x);
     void ToPixelY(double y);
+    // The row ToPixelY gives, without storing it.
+    int PixelRow(double y) const;
     // Pixel to value, for the mouse read-outs.
     double ValueAtX(int px) const;
     double ValueAtY(int py) const;
@@ -43,6 +51,37 @@ public:
     // draws for `newSpan` with time step dt and waits again on a fresh grid.
     void PlotTriggered(bool restart, double trigger, double dt, double yIn, double yOut,
                        double newSpan, double newScaleIn, double newScaleOut);
+
+    // What a measuring cursor at pixel (px, py) reads: the sample nearest to its x of the trace
+    // nearest to its height (a trace within the y range before one beyond it), in the signal's
+    // own units. False while nothing has been drawn since the grid.
+    struct TracePoint {
+        int trace = 0; // 0 black, 1 red
+        double value = 0.0;
+        int pixelY = 0; // where the sample is drawn
+    };
+    bool TraceAt(int px, int py, TracePoint &out) const;
+
+    // The ranges the grid shows now.
+    PlotRanges Ranges() const { return {xMin, xMax, yMin, yMax}; }
+    // Draws the kept points again over other ranges (a zoom, a pan, a new hold): grid, held
+    // traces and the points as they were given, without keeping them a second time.
+    void Replot(const PlotRanges &ranges);
+    // Every point given since the grid was drawn, and the held traces drawn behind the next ones.
+    PlotData &Data() { return data; }
+    const PlotData &Data() const { return data; }
+    // Names of the data out's columns; a plot that knows its units sets them.
+    PlotData::Columns columns;
+    // Width of the traces in pixels (the projector view draws them wider).
+    int traceWidth = 2;
+    // A logarithmic x axis labels its decades and their 2 and 5 instead of equal divisions.
+    bool decadeLabels = false;
+
+    // The signals' own units, for the cursors: a value v given to PlotPair or PlotPoint stands
+    // for v·traceScale − traceShift; the sweeps, which divide by their own scales, take the
+    // values they are given less traceShift. Bind sets 1 and 0.
+    double traceScale[2] = {1.0, 1.0};
+    double traceShift[2] = {0.0, 0.0};
 
     Canvas *canvas = nullptr; // not owned
     double yMax = 5.0;
@@ -73,8 +112,27 @@ public:
     bool armed = false;
 
 private:
-    // Draws the two segments of the next point; lines only when `draw` is set.
-    void PlotJoined(double x, double y1, double y2, bool draw);
+    // Draws the two segments of the next point; lines only when `draw` is set. value1 and value2
+    // are the two samples in their signals' own units.
+    void PlotJoined(double x, double y1, double y2, bool draw, double value1, double value2,
+                    int traceCount);
+    // Keeps the point just plotted (at pixelX) for the cursors. A point not drawn is kept only
+    // as the start of the next drawn segment.
+    void Keep(bool drawn, int traceCount, const TraceRecord::Sample &first,
+              const TraceRecord::Sample &second);
+
+    // The held traces in light grey, the second dashed, and their legend.
+    void DrawHeld();
+    void DrawHeldTrace(const PlotData::Trace &trace, int which, Color colour);
+    void KeepData(double x, double y1, double y2, double value1, double value2, bool draw,
+                  int traceCount);
+
+    TraceRecord traces;
+    PlotData data;
+    bool replaying = false;
+    int pendingColumn = 0;
+    int pendingCount = 0;
+    TraceRecord::Sample pending[2];
 };
 
 } // namespace kaldorium

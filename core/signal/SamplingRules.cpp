@@ -1,6 +1,6 @@
-#include "signal/SamplingRules.h"
+#include "core/signal/SamplingRules.h"
 
-#include "common/NumberText.h"
+#include "core/common/NumberText.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "signal/InputSignalSettings.h"
+#include "core/signal/InputSignalSettings.h"
 
 #include <string>
 

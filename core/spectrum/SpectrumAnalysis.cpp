@@ -1,6 +1,4 @@
-#include "spectrum/SpectrumAnalysis.h"
-
-#include "audio/WaveFile.h"
+#include "core/spectrum/SpectrumAnalysis.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +10,7 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+#include <numbers>
 #endif
 
 // This file is compiled with -ffp-contract=off: a fused multiply-add rounds once where Horner's
@@ -21,7 +20,6 @@ namespace kaldorium {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 constexpr int kStride = kMaxTransformLength;
 constexpr int kBins = MultiBinDFT::kBinsPerPass;
 
@@ -118,8 +116,8 @@ public:
 
     void operator()(const double *x, double *M) const {
         if (fft) {
-            Complex block[kMaxTransformLength];
-            Complex X[kMaxTransformLength];
+            ComplexSample block[kMaxTransformLength];
+            ComplexSample X[kMaxTransformLength];
             double P = 0.0;
             for (int n = 0; n < N; ++n) {
                 block[n] = {x[n], 0.0};
@@ -227,64 +225,6 @@ private:
     std::atomic<int> nextRow{0};
 };
 
-// Reads the frames of channel 1, the other channels dropped; positions at or beyond S give 0.
-// The sample bytes are taken from the file in large pieces and converted as ReadValue converts
-// them (8-bit: b/127 − 1, 16-bit: s/32767); a frame is `channels` successive values, as
-// ReadValue would deliver them. Sizes ReadValue cannot convert read as 0, and so does whatever
-// lies beyond a file that ends early.
-class FrameReader {
-public:
-    FrameReader(WaveFile &file_, long long S_)
-        : file(file_), S(S_), bytesPerValue(file_.bitsPerSample == 8    ? 1
-                                            : file_.bitsPerSample == 16 ? 2
-                                                                        : 0),
-          bytesPerFrame(std::max<int>(file_.channels, 1) * bytesPerValue) {}
-
-    double Next() {
-        if (frame >= S || bytesPerValue == 0 || failed) {
-            ++frame;
-            return 0.0;
-        }
-        if (position == filled && !Refill()) {
-            ++frame;
-            return 0.0;
-        }
-        const std::uint8_t *p = buffer + position;
-        position += static_cast<std::size_t>(bytesPerFrame);
-        ++frame;
-        if (bytesPerValue == 1) {
-            return p[0] / 127.0 - 1.0;
-        }
-        const auto s = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
-        return s / 32767.0;
-    }
-
-private:
-    bool Refill() {
-        const long long framesFit = static_cast<long long>(sizeof buffer) / bytesPerFrame;
-        const long long frames = std::min(framesFit, S - frame);
-        const auto n = static_cast<std::size_t>(frames * bytesPerFrame);
-        position = 0;
-        filled = 0;
-        if (!file.ReadBytes(buffer, n)) {
-            failed = true;
-            return false;
-        }
-        filled = n;
-        return true;
-    }
-
-    WaveFile &file;
-    long long S;
-    int bytesPerValue;
-    int bytesPerFrame;
-    long long frame = 0;
-    bool failed = false;
-    std::size_t position = 0;
-    std::size_t filled = 0;
-    std::uint8_t buffer[1 << 16];
-};
-
 void Accumulate(int N, const double *M, double *sum) {
     for (int i = 0; i < N; ++i) {
         sum[i] += M[i];
@@ -305,10 +245,6 @@ double Average(int N, long long B, const double *sum, double *average) {
 }
 
 } // namespace
-
-long long SampleCountOf(const WaveFile &file) {
-    return file.blockAlign == 0 ? 0 : static_cast<long long>(file.dataBytes / file.blockAlign);
-}
 
 int SpectrumBlockLength(long long sampleCount, std::uint32_t sampleRate, bool fft) {
     if (sampleCount <= 0) {
@@ -364,8 +300,8 @@ void MultiBinDFT::Prepare(WindowKind kind_, int N) {
     }
     // W_k = w₁^k with w₁ = cos(2π/N) − j·sin(2π/N), as a complex power in polar form: modulus
     // |w₁|^k, argument k·arg(w₁); W_0 = 1.
-    const double c = std::cos(kTwoPi / length);
-    const double s = std::sin(kTwoPi / length);
+    const double c = std::cos(2 * std::numbers::pi / length);
+    const double s = std::sin(2 * std::numbers::pi / length);
     const double modulus = std::sqrt(c * c + s * s);
     const double argument = std::atan2(-s, c);
     for (int k = 0; k < length; ++k) {
@@ -381,14 +317,14 @@ void MultiBinDFT::Prepare(WindowKind kind_, int N) {
     }
 }
 
-void MultiBinDFT::Transform(const double *x, Complex *X, double *M) const {
+void MultiBinDFT::Transform(const double *x, ComplexSample *X, double *M) const {
     const int N = length;
     if (N <= 0) {
         return;
     }
     if (N == 1) {
         // A lone sample is its own spectrum, unweighted.
-        const Complex only{x[0], 0.0};
+        const ComplexSample only{x[0], 0.0};
         if (X != nullptr) {
             X[0] = only;
         }
@@ -426,13 +362,13 @@ struct SpectrumAnalysis::Work {
 SpectrumAnalysis::SpectrumAnalysis() : work(std::make_unique<Work>()) {}
 SpectrumAnalysis::~SpectrumAnalysis() = default;
 
-AnalysisOutcome SpectrumAnalysis::Run(WaveFile &file, bool fft_, WindowKind kind_,
-                                      const BlockProgress &progress) {
+AnalysisOutcome SpectrumAnalysis::Run(FrameSource &frames, bool fft_, WindowKind kind_,
+                                      const Progress &progress) {
     fft = fft_;
     kind = kind_;
-    channels = file.channels;
-    sampleRate = file.sampleRate;
-    sampleCount = SampleCountOf(file);
+    channels = frames.Channels();
+    sampleRate = frames.SampleRate();
+    sampleCount = frames.FrameCount();
     N = SpectrumBlockLength(sampleCount, sampleRate, fft);
     blocks = 0;
     peak = 0.0;
@@ -443,15 +379,12 @@ AnalysisOutcome SpectrumAnalysis::Run(WaveFile &file, bool fft_, WindowKind kind
     const long long total = SpectrumBlockCount(sampleCount, N);
     work->sum.fill(0.0);
 
-    FrameReader reader(file, sampleCount);
     long long blocksRead = 0;
     auto fill = [&](Batch &batch) {
         batch.rows = 0;
         while (batch.rows < kRowsPerBatch && blocksRead < total) {
             double *row = batch.samples.data() + static_cast<std::size_t>(batch.rows) * kStride;
-            for (int i = 0; i < N; ++i) {
-                row[i] = reader.Next();
-            }
+            frames.Read(row, N);
             ++batch.rows;
             ++blocksRead;
         }
@@ -470,7 +403,7 @@ AnalysisOutcome SpectrumAnalysis::Run(WaveFile &file, bool fft_, WindowKind kind
             Accumulate(N, batch.magnitudes.data() + static_cast<std::size_t>(row) * kStride,
                        work->sum.data());
             ++done;
-            if (progress && !progress(done)) {
+            if (!Report(progress, done, total)) {
                 return AnalysisOutcome::Stopped;
             }
         }
@@ -492,11 +425,10 @@ struct PairedSpectrumAnalysis::Work {
 PairedSpectrumAnalysis::PairedSpectrumAnalysis() : work(std::make_unique<Work>()) {}
 PairedSpectrumAnalysis::~PairedSpectrumAnalysis() = default;
 
-AnalysisOutcome PairedSpectrumAnalysis::Run(WaveFile &file, bool fft, WindowKind kind,
-                                            SpectrumSampleChain &chain,
-                                            const BlockProgress &progress) {
-    sampleRate = file.sampleRate;
-    sampleCount = SampleCountOf(file);
+AnalysisOutcome PairedSpectrumAnalysis::Run(FrameSource &frames, bool fft, WindowKind kind,
+                                            SpectrumSampleChain &chain, const Progress &progress) {
+    sampleRate = frames.SampleRate();
+    sampleCount = frames.FrameCount();
     N = SpectrumBlockLength(sampleCount, sampleRate, fft);
     blocks = 0;
     peak = 0.0;
@@ -511,15 +443,15 @@ AnalysisOutcome PairedSpectrumAnalysis::Run(WaveFile &file, bool fft, WindowKind
 
     // Each block gives two rows: the conditioned input, then the filtered input. The chain runs
     // on this thread only, in sample order, padding zeros included.
-    FrameReader reader(file, sampleCount);
     long long blocksRead = 0;
     auto fill = [&](Batch &batch) {
         batch.rows = 0;
         while (batch.rows < kRowsPerBatch && blocksRead < total) {
             double *a = batch.samples.data() + static_cast<std::size_t>(batch.rows) * kStride;
             double *c = a + kStride;
+            frames.Read(a, N);
             for (int i = 0; i < N; ++i) {
-                const double x = chain.Condition(reader.Next());
+                const double x = chain.Condition(a[i]);
                 a[i] = x;
                 c[i] = chain.Filter(x);
             }
@@ -542,7 +474,7 @@ AnalysisOutcome PairedSpectrumAnalysis::Run(WaveFile &file, bool fft, WindowKind
             Accumulate(N, M, work->inputSum.data());
             Accumulate(N, M + kStride, work->outputSum.data());
             ++done;
-            if (progress && !progress(done)) {
+            if (!Report(progress, done, total)) {
                 return AnalysisOutcome::Stopped;
             }
         }

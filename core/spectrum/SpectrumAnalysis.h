@@ -1,21 +1,18 @@
 #pragma once
 
-#include "spectrum/Transforms.h"
+#include "core/common/Progress.h"
+#include "core/spectrum/FrameSource.h"
+#include "core/spectrum/Transforms.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
-// The averaged amplitude spectrum of a whole WAVE file: the file is cut into blocks of N sample
-// frames (the last one padded with zeros), each block of channel 1 is transformed with the chosen
-// weighting window, and the magnitudes are averaged over the blocks as (2/(N·B))·Σ M.
+// The averaged amplitude spectrum of a whole recording (a WAVE file): the file is cut into blocks
+// of N sample frames (the last one padded with zeros), each block of channel 1 is transformed with
+// the chosen weighting window, and the magnitudes are averaged over the blocks as (2/(N·B))·Σ M.
 namespace kaldorium {
-
-class WaveFile;
-
-// Sample frames of a file: data size / block align, 0 when the block align is 0.
-long long SampleCountOf(const WaveFile &file);
 
 // Block length of a spectrum over S sample frames at fs Hz: the smaller of S and fs/100 (integer
 // division), at most 1024; the FFT raises it with FFTLength. 0 when no spectrum can be taken: a
@@ -29,10 +26,6 @@ long long SpectrumBlockCount(long long sampleCount, int N);
 // the two limits meet at From = 1, To = N/2.
 int LimitFromBin(int value, int to);
 int LimitToBin(int value, int from, int N);
-
-// Called on the caller's thread after each block with the number of blocks done so far; false
-// stops the computation there.
-using BlockProgress = std::function<bool(long long blocksDone)>;
 
 // The direct DFT evaluated for many bins at once. Each bin still runs Horner's rule through its
 // own dependent chain, X[k] = (…(x[N−1]·W_k + x[N−2])·W_k + …)·W_k + x[0] with W_k = w₁^k, in the
@@ -52,7 +45,7 @@ public:
 
     // The transform of the real block x[0 … N−1] (imaginary parts 0): the spectrum X (may be
     // nullptr) and the magnitudes M of all N bins, as ComputeDFT gives them.
-    void Transform(const double *x, Complex *X, double *M) const;
+    void Transform(const double *x, ComplexSample *X, double *M) const;
 
     // Bins evaluated together in one pass over the block.
     static constexpr int kBinsPerPass = 16;
@@ -80,12 +73,12 @@ public:
     SpectrumAnalysis(const SpectrumAnalysis &) = delete;
     SpectrumAnalysis &operator=(const SpectrumAnalysis &) = delete;
 
-    // Reads the file from its current position (its first sample) and averages the spectra of
+    // Reads the frames from their first and averages the spectra of
     // all its blocks. The blocks are transformed on `threads` threads (1 or 2); the results do
     // not depend on it. Floating-point faults raised on a helper thread are raised again on the
     // caller's, for its check.
-    AnalysisOutcome Run(WaveFile &file, bool fft, WindowKind kind,
-                        const BlockProgress &progress = {});
+    AnalysisOutcome Run(FrameSource &frames, bool fft, WindowKind kind,
+                        const Progress &progress = {});
 
     int threads = 2;
 
@@ -126,8 +119,8 @@ public:
     PairedSpectrumAnalysis(const PairedSpectrumAnalysis &) = delete;
     PairedSpectrumAnalysis &operator=(const PairedSpectrumAnalysis &) = delete;
 
-    AnalysisOutcome Run(WaveFile &file, bool fft, WindowKind kind, SpectrumSampleChain &chain,
-                        const BlockProgress &progress = {});
+    AnalysisOutcome Run(FrameSource &frames, bool fft, WindowKind kind, SpectrumSampleChain &chain,
+                        const Progress &progress = {});
 
     int threads = 2;
 

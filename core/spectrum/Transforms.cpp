@@ -1,20 +1,21 @@
-#include "spectrum/Transforms.h"
+#include "core/spectrum/Transforms.h"
 
 #include <climits>
 #include <cmath>
+#include <cstddef>
+#include <mutex>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#include <numbers>
 #endif
 
 namespace kaldorium {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
-
 // M[k] = √(Re² + Im²); P = the largest M[k], strictly greater, starting from 0, over all N bins.
-void Magnitudes(int N, const Complex *X, double *M, double &P) {
+void Magnitudes(int N, const ComplexSample *X, double *M, double &P) {
     P = 0.0;
     if (M == nullptr) {
         return;
@@ -57,10 +58,10 @@ public:
     FastTables() {
         for (int m = 1; (1 << m) <= kMaxTransformLength; ++m) {
             const int N = 1 << m;
-            Complex *row = Twiddles(N);
+            ComplexSample *row = Twiddles(N);
             for (int j = 0; j < N / 2; ++j) {
-                const double theta = 1 * kTwoPi * j / N;
-                row[j] = Complex{std::cos(theta), -std::sin(theta)};
+                const double theta = 1 * 2 * std::numbers::pi * j / N;
+                row[j] = ComplexSample{std::cos(theta), -std::sin(theta)};
             }
             int *order = Reversed(N);
             for (int i = 0; i < N; ++i) {
@@ -74,12 +75,36 @@ public:
     }
 
     // The tables of length N start at offset N − 2 (N/2 − 1 for the twiddles): 2 + 4 + … + N/2.
-    Complex *Twiddles(int N) { return twiddles + (N / 2 - 1); }
+    ComplexSample *Twiddles(int N) { return twiddles + (N / 2 - 1); }
     int *Reversed(int N) { return reversed + (N - 2); }
 
+    // WindowWeight(kind, n, N) for n = 0 … N − 1 of a weighted kind (Hamming to Bartlett),
+    // computed by it on first use of the kind and length, so every weight is the same double.
+    const double *Weights(WindowKind kind, int N) {
+        const int k = static_cast<int>(kind);
+        int m = 0;
+        while ((2 << m) < N) {
+            ++m;
+        }
+        std::once_flag &once = weightsReady[k][m];
+        double *row = weights + static_cast<std::ptrdiff_t>(k) * WeightRow + (N - 2);
+        std::call_once(once, [&] {
+            for (int n = 0; n < N; ++n) {
+                row[n] = WindowWeight(kind, n, N);
+            }
+        });
+        return row;
+    }
+
 private:
-    Complex twiddles[kMaxTransformLength - 1];
+    static constexpr int WeightedKinds = 5;
+    static constexpr int Lengths = 10; // 2 … kMaxTransformLength
+    static constexpr int WeightRow = 2 * kMaxTransformLength - 2;
+
+    ComplexSample twiddles[kMaxTransformLength - 1];
     int reversed[2 * kMaxTransformLength - 2];
+    double weights[WeightedKinds * WeightRow] = {};
+    std::once_flag weightsReady[WeightedKinds][Lengths];
 };
 
 FastTables &Tables() {
@@ -90,7 +115,7 @@ FastTables &Tables() {
 // u = t·X[a+half], X[a+half] = X[a] − u, X[a] = X[a] + u for a = k, k+L, … while a < N − 1, with
 // u = (tr·xr − ti·xi, ti·xr + tr·xi). The packed form does the same IEEE operations on the same
 // operands (−(ti·xi) added is ti·xi subtracted), so both forms give the same bits.
-void Butterflies(Complex *X, int N, int k, int L, int half, double tr, double ti) {
+void Butterflies(ComplexSample *X, int N, int k, int L, int half, double tr, double ti) {
 #ifdef __SSE2__
     const __m128d t1 = _mm_set1_pd(tr);
     const __m128d t2 = _mm_set1_pd(ti);
@@ -108,26 +133,27 @@ void Butterflies(Complex *X, int N, int k, int L, int half, double tr, double ti
     }
 #else
     for (int a = k; a < N - 1; a += L) {
-        const Complex lo = X[a];
-        const Complex hi = X[a + half];
+        const ComplexSample lo = X[a];
+        const ComplexSample hi = X[a + half];
         const double ur = tr * hi.re - ti * hi.im;
         const double ui = ti * hi.re + tr * hi.im;
-        X[a + half] = Complex{lo.re - ur, lo.im - ui};
-        X[a] = Complex{lo.re + ur, lo.im + ui};
+        X[a + half] = ComplexSample{lo.re - ur, lo.im - ui};
+        X[a] = ComplexSample{lo.re + ur, lo.im + ui};
     }
 #endif
 }
 
 // The butterflies of one stage with the twiddle of k at twiddle[stride·k], for every group of L
 // in turn: each butterfly has the operands it has in Butterflies, only the order differs.
-void GroupedButterflies(Complex *X, int N, int L, int half, const Complex *twiddle, int stride) {
+void GroupedButterflies(ComplexSample *X, int N, int L, int half, const ComplexSample *twiddle,
+                        int stride) {
 #ifdef __SSE2__
     const __m128d negateLow = _mm_set_pd(0.0, -0.0);
     for (int g = 0; g < N; g += L) {
         double *lo = &X[g].re;
         double *hi = &X[g + half].re;
         for (int k = 0; k < half; ++k, lo += 2, hi += 2) {
-            const Complex t = twiddle[stride * k];
+            const ComplexSample t = twiddle[stride * k];
             const __m128d l = _mm_loadu_pd(lo);
             const __m128d h = _mm_loadu_pd(hi);
             const __m128d p1 = _mm_mul_pd(_mm_set1_pd(t.re), h);
@@ -140,20 +166,20 @@ void GroupedButterflies(Complex *X, int N, int L, int half, const Complex *twidd
 #else
     for (int g = 0; g < N; g += L) {
         for (int k = 0; k < half; ++k) {
-            const Complex t = twiddle[stride * k];
-            const Complex lo = X[g + k];
-            const Complex hi = X[g + k + half];
+            const ComplexSample t = twiddle[stride * k];
+            const ComplexSample lo = X[g + k];
+            const ComplexSample hi = X[g + k + half];
             const double ur = t.re * hi.re - t.im * hi.im;
             const double ui = t.im * hi.re + t.re * hi.im;
-            X[g + k + half] = Complex{lo.re - ur, lo.im - ui};
-            X[g + k] = Complex{lo.re + ur, lo.im + ui};
+            X[g + k + half] = ComplexSample{lo.re - ur, lo.im - ui};
+            X[g + k] = ComplexSample{lo.re + ur, lo.im + ui};
         }
     }
 #endif
 }
 
-void DirectTransform(WindowKind kind, int N, Complex *x, Complex *X, double *M, double &P,
-                     bool conjugate) {
+void DirectTransform(WindowKind kind, int N, ComplexSample *x, ComplexSample *X, double *M,
+                     double &P, bool conjugate) {
     P = 0.0;
     if (N <= 0) {
         return;
@@ -175,8 +201,8 @@ void DirectTransform(WindowKind kind, int N, Complex *x, Complex *X, double *M, 
 
     // w₁ = cos(2π/N) − j·sin(2π/N); the twiddle of bin k is w₁^k, taken as a complex power in polar
     // form: modulus |w₁|^k, argument k·arg(w₁).
-    const double c = std::cos(kTwoPi / N);
-    const double s = std::sin(kTwoPi / N);
+    const double c = std::cos(2 * std::numbers::pi / N);
+    const double s = std::sin(2 * std::numbers::pi / N);
     const double modulus = std::sqrt(c * c + s * s);
     const double argument = std::atan2(-s, c);
 
@@ -203,13 +229,13 @@ void DirectTransform(WindowKind kind, int N, Complex *x, Complex *X, double *M, 
     Magnitudes(N, X, M, P);
 }
 
-void FastTransform(WindowKind kind, int N, const Complex *x, Complex *X, double *M, double &P,
-                   bool conjugate) {
+void FastTransform(WindowKind kind, int N, const ComplexSample *x, ComplexSample *X, double *M,
+                   double &P, bool conjugate) {
     P = 0.0;
     if (!IsPowerOfTwo(N)) {
         // The bit-reversed load would reach past the block; nothing is transformed.
         for (int k = 0; k < N; ++k) {
-            X[k] = Complex{};
+            X[k] = ComplexSample{};
             if (M != nullptr) {
                 M[k] = 0.0;
             }
@@ -221,12 +247,13 @@ void FastTransform(WindowKind kind, int N, const Complex *x, Complex *X, double 
         ++m;
     }
     const bool tabled = N >= 2 && N <= kMaxTransformLength;
-    const Complex *twiddle = tabled ? Tables().Twiddles(N) : nullptr;
+    const ComplexSample *twiddle = tabled ? Tables().Twiddles(N) : nullptr;
     const int *reversed = tabled ? Tables().Reversed(N) : nullptr;
 
     // Bit-reversed load: X[r] = w(i)·x[i] (or w(i)·conj(x[i])), r being i with its m low bits
     // reversed. A weight of exactly 1 changes nothing and is not multiplied.
     const bool weighted = kind >= WindowKind::Hamming && kind <= WindowKind::Bartlett;
+    const double *weight = weighted && tabled ? Tables().Weights(kind, N) : nullptr;
     for (int i = 0; i < N; ++i) {
         int r = 0;
         if (tabled) {
@@ -238,7 +265,7 @@ void FastTransform(WindowKind kind, int N, const Complex *x, Complex *X, double 
         }
         const double im = conjugate ? -x[i].im : x[i].im;
         if (weighted) {
-            const double w = WindowWeight(kind, i, N);
+            const double w = weight != nullptr ? weight[i] : WindowWeight(kind, i, N);
             X[r].re = w * x[i].re;
             X[r].im = w * im;
         } else {
@@ -265,7 +292,7 @@ void FastTransform(WindowKind kind, int N, const Complex *x, Complex *X, double 
                 tr = twiddle[stride * k].re;
                 ti = twiddle[stride * k].im;
             } else {
-                const double theta = stride * kTwoPi * k / N;
+                const double theta = stride * 2 * std::numbers::pi * k / N;
                 tr = std::cos(theta);
                 ti = -std::sin(theta);
             }
@@ -284,7 +311,7 @@ double WindowWeight(WindowKind kind, int n, int N) {
     }
     const double span = N - 1;
     // g = 2π·n/(N−1)
-    const double g = kTwoPi * n / span;
+    const double g = 2 * std::numbers::pi * n / span;
     switch (kind) {
     case WindowKind::Hamming:
         return 0.54 - 0.46 * std::cos(g);
@@ -303,20 +330,22 @@ double WindowWeight(WindowKind kind, int n, int N) {
     }
 }
 
-void ComputeDFT(WindowKind kind, int N, Complex *x, Complex *X, double *M, double &P) {
+void ComputeDFT(WindowKind kind, int N, ComplexSample *x, ComplexSample *X, double *M, double &P) {
     DirectTransform(kind, N, x, X, M, P, false);
 }
 
-void ComputeConjugateDFT(WindowKind kind, int N, Complex *x, Complex *X, double *M, double &P) {
+void ComputeConjugateDFT(WindowKind kind, int N, ComplexSample *x, ComplexSample *X, double *M,
+                         double &P) {
     DirectTransform(kind, N, x, X, M, P, true);
 }
 
-void ComputeFFT(WindowKind kind, int N, const Complex *x, Complex *X, double *M, double &P) {
+void ComputeFFT(WindowKind kind, int N, const ComplexSample *x, ComplexSample *X, double *M,
+                double &P) {
     FastTransform(kind, N, x, X, M, P, false);
 }
 
-void ComputeConjugateFFT(WindowKind kind, int N, const Complex *x, Complex *X, double *M,
-                         double &P) {
+void ComputeConjugateFFT(WindowKind kind, int N, const ComplexSample *x, ComplexSample *X,
+                         double *M, double &P) {
     FastTransform(kind, N, x, X, M, P, true);
 }
 

@@ -9,7 +9,9 @@ namespace kaldorium {
 // Blocks never hold more samples than this; the callers' arrays have this many entries.
 inline constexpr int kMaxTransformLength = 1024;
 
-struct Complex {
+// One complex sample or bin of a transform: a plain pair, apart from the polynomials' Complex
+// (std::complex<double>, core/common/Polynomial.h), which has its own arithmetic.
+struct ComplexSample {
     double re = 0.0;
     double im = 0.0;
 };
@@ -31,20 +33,22 @@ double WindowWeight(WindowKind kind, int n, int N);
 
 // Direct DFT of the windowed input, X[k] = Σ w(n)·x[n]·e^(−j2πkn/N). Leaves w(n)·x[n] in x; a block
 // of one sample is copied unwindowed.
-void ComputeDFT(WindowKind kind, int N, Complex *x, Complex *X, double *M, double &P);
+void ComputeDFT(WindowKind kind, int N, ComplexSample *x, ComplexSample *X, double *M, double &P);
 
 // As ComputeDFT, applied to conj(x[n]); leaves w(n)·conj(x[n]) in x.
-void ComputeConjugateDFT(WindowKind kind, int N, Complex *x, Complex *X, double *M, double &P);
+void ComputeConjugateDFT(WindowKind kind, int N, ComplexSample *x, ComplexSample *X, double *M,
+                         double &P);
 
 // Radix-2 FFT of the windowed input; N must be a power of two (any other length transforms
 // nothing and gives zeros). The input is left untouched. A caller that reads no magnitudes may
 // pass a null M; P is then 0.
-void ComputeFFT(WindowKind kind, int N, const Complex *x, Complex *X, double *M, double &P);
+void ComputeFFT(WindowKind kind, int N, const ComplexSample *x, ComplexSample *X, double *M,
+                double &P);
 
 // As ComputeFFT, applied to conj(x[n]). With NoWindow this is N times the conjugate of the inverse
 // DFT of x.
-void ComputeConjugateFFT(WindowKind kind, int N, const Complex *x, Complex *X, double *M,
-                         double &P);
+void ComputeConjugateFFT(WindowKind kind, int N, const ComplexSample *x, ComplexSample *X,
+                         double *M, double &P);
 
 // The smallest power of two that is at least n, and never less than 2.
 int FFTLength(int n);

@@ -1,4 +1,4 @@
-#include "tools/AnalogueCircuits.h"
+#include "core/tools/AnalogueCircuits.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,25 +1,28 @@
-#include "tools/BodeResponse.h"
+#include "core/tools/BodeResponse.h"
 
-#include "common/Errors.h"
-#include "signal/Canvas.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
+#include "core/common/Errors.h"
+#include "core/signal/Canvas.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "core/tools/HalfPower.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <initializer_list>
+#include <numbers>
 
 namespace kaldorium {
 
 namespace {
 
-constexpr double Pi = 3.141592653589793;
-constexpr double TwoPi = 6.283185307179586;
 constexpr double DegreesPerRadian = 57.29577951308232;
 constexpr double HertzPerRadian = 0.15915494309189534198;
 
 enum class Formula {
     Digital,
+    Digital4th,
     AnalogueLowPass,
     AnalogueHighPass,
     AnalogueBandPass,
@@ -62,9 +65,11 @@ Sweep SweepOf(FilterKind type, double ts) {
     case fkLowPass:
         return {Formula::Digital, 0.01, 0.0, false, Asymptote::LowPass};
     case fkHighPass4th:
+        return {Formula::Digital4th, 0.001, 0.0, false, Asymptote::HighPass4th};
+    case fkLowPass4th:
+        return {Formula::Digital4th, 0.01, 0.0, false, Asymptote::LowPass4th};
     case 15:
         return {Formula::AnalogueHighPass4th, 0.001, 0.0015, true, Asymptote::HighPass4th};
-    case fkLowPass4th:
     case 14:
         return {Formula::AnalogueLowPass4th, 0.01, 0.015, true, Asymptote::LowPass4th};
     case fkDifferentiator:
@@ -89,8 +94,12 @@ Sweep SweepOf(FilterKind type, double ts) {
         return {Formula::AnalogueHighPass, 0.001, 0.0015, true, Asymptote::HighPass};
     case fkNetwork:
         // Up to 0.96 of the Nyquist angular frequency, start and step alike.
-        return {
-            Formula::Network, 0.96 * Pi / ts * 0.0001, 0.0, false, Asymptote::AboveMaximum, true};
+        return {Formula::Network,
+                0.96 * std::numbers::pi / ts * 0.0001,
+                0.0,
+                false,
+                Asymptote::AboveMaximum,
+                true};
     default: // 8, 13, 18 and every other code
         return {Formula::AnalogueLowPass, 0.01, 0.015, true, Asymptote::LowPass};
     }
@@ -103,7 +112,7 @@ bool UsesAmplification(FilterKind type) {
     return UsesOmega0(type) && type != fkDifferentiator && type != fkIntegrator;
 }
 bool UsesTs(FilterKind type) {
-    return (type >= fkBandPass && type <= fkLowPass) || type == fkDifferentiator ||
+    return (type >= fkBandPass && type <= fkLowPass4th) || type == fkDifferentiator ||
            type == fkIntegrator || type == fkDesigned || type == fkNetwork;
 }
 
@@ -168,17 +177,22 @@ Biquad DigitalCoefficients(const BodeInputs &in) {
     return c;
 }
 
-// N = num0·e^(j2θ) + num1·e^(jθ) + num2, D likewise; gain = 20·log10(√(|N|²/|D|²)),
-// phase = arg(N·conj(D)).
-Point Digital(const Biquad &c, double theta) {
+// N = num0·e^(j2θ) + num1·e^(jθ) + num2, D likewise.
+void BiquadAt(const Biquad &c, double theta, double &nRe, double &nIm, double &dRe, double &dIm) {
     const double cs = std::cos(theta);
     const double sn = std::sin(theta);
     const double c2 = 2.0 * cs * cs - 1.0;
     const double s2 = 2.0 * sn * cs;
-    const double nRe = c.num[0] * c2 + c.num[1] * cs + c.num[2];
-    const double nIm = c.num[0] * s2 + c.num[1] * sn;
-    const double dRe = c.den[0] * c2 + c.den[1] * cs + c.den[2];
-    const double dIm = c.den[0] * s2 + c.den[1] * sn;
+    nRe = c.num[0] * c2 + c.num[1] * cs + c.num[2];
+    nIm = c.num[0] * s2 + c.num[1] * sn;
+    dRe = c.den[0] * c2 + c.den[1] * cs + c.den[2];
+    dIm = c.den[0] * s2 + c.den[1] * sn;
+}
+
+// gain = 20·log10(√(|N|²/|D|²)), phase = arg(N·conj(D)).
+Point Digital(const Biquad &c, double theta) {
+    double nRe, nIm, dRe, dIm;
+    BiquadAt(c, theta, nRe, nIm, dRe, dIm);
     const double n2 = nRe * nRe + nIm * nIm;
     const double d2 = dRe * dRe + dIm * dIm;
     const double gain = n2 == 0.0 ? BodeResponse::FloorDb : 20.0 * std::log10(std::sqrt(n2 / d2));
@@ -212,6 +226,19 @@ void Divide(double nRe, double nIm, double dRe, double dIm, double &re, double &
     const double d2 = dRe * dRe + dIm * dIm;
     re = (nRe * dRe + nIm * dIm) / d2;
     im = (nIm * dRe - nRe * dIm) / d2;
+}
+
+// Two identical second-order sections in series, the gain applied once: H = A0·(N/D)², with the
+// section's coefficients designed for A0 = 1.
+Point Digital4th(const Biquad &section, double a0, double theta) {
+    double nRe, nIm, dRe, dIm;
+    BiquadAt(section, theta, nRe, nIm, dRe, dIm);
+    double re = 0.0;
+    double im = 0.0;
+    Divide(nRe, nIm, dRe, dIm, re, im);
+    const double hRe = a0 * (re * re - im * im);
+    const double hIm = a0 * 2.0 * re * im;
+    return {Decibels(std::sqrt(hRe * hRe + hIm * hIm)), PhaseOf(hRe, hIm)};
 }
 
 // The analogue circuits, with P = (ω0² − ω²) + j·2·ζ·ω0·ω.
@@ -267,7 +294,185 @@ Point Integrator(const BodeInputs &in, double theta) {
     return {Decibels(std::sqrt(re * re + im * im) * in.omega0), PhaseOf(re, im)};
 }
 
+// One filter's gain and phase at any angular frequency: the sweep and the refinement of its
+// half power points evaluate the same formula.
+class Evaluator {
+public:
+    Evaluator(Formula f, const BodeInputs &inputs, const DesignedFilterSource &designed,
+              FilterNetwork &filterNetwork)
+        : formula(f), in(inputs), a(designed.A()), b(designed.B()), network(&filterNetwork) {
+        if (formula == Formula::Digital) {
+            biquad = DigitalCoefficients(in);
+        } else if (formula == Formula::Digital4th) {
+            BodeInputs section = in;
+            section.type = in.type == fkHighPass4th ? fkHighPass : fkLowPass;
+            section.amplification = 1.0;
+            biquad = DigitalCoefficients(section);
+        }
+    }
+
+    Point At(double omega) const {
+        const double theta = omega * in.ts;
+        switch (formula) {
+        case Formula::Digital:
+            return Digital(biquad, theta);
+        case Formula::Digital4th:
+            return Digital4th(biquad, in.amplification, theta);
+        case Formula::Designed:
+            return Designed(a, b, theta);
+        case Formula::Differentiator:
+            return Differentiator(in, theta);
+        case Formula::Integrator:
+            return Integrator(in, theta);
+        case Formula::Network: {
+            double magnitude = 0.0;
+            double phase = 0.0;
+            NetworkAt(omega, magnitude, phase);
+            return {Decibels(magnitude), phase};
+        }
+        default:
+            return Analogue(formula, in, omega);
+        }
+    }
+
+    // −dφ/dω, s.
+    double DelayAt(double omega) const;
+
+private:
+    // The network's response at ω; the last one is kept, since the sweep asks for the gain and
+    // then the delay (the response around ω) at each point.
+    void NetworkAt(double omega, double &magnitude, double &phase) const {
+        const auto bits = std::bit_cast<unsigned long long>(omega);
+        if (!lastKnown || bits != lastOmega) {
+            network->FrequencyResponse(omega, in.ts, lastMagnitude, lastPhase);
+            lastOmega = bits;
+            lastKnown = true;
+        }
+        magnitude = lastMagnitude;
+        phase = lastPhase;
+    }
+
+    Formula formula;
+    const BodeInputs &in;
+    Biquad biquad{};
+    const double *a;
+    const double *b;
+    FilterNetwork *network;
+    mutable unsigned long long lastOmega = 0;
+    mutable bool lastKnown = false;
+    mutable double lastMagnitude = 0.0;
+    mutable double lastPhase = 0.0;
+};
+
+// The asymptote's gain in dB at ω (AboveMaximum is filled in once the gains are known).
+double AsymptoteAt(Asymptote kind, double omega, double w0, double amplification, double g) {
+    switch (kind) {
+    case Asymptote::Raised:
+        return 2000.0 * std::log10(amplification) + 100.0;
+    case Asymptote::HighPass:
+        return omega >= w0 ? g : 40.0 * std::log10(amplification * omega / w0) - g;
+    case Asymptote::LowPass:
+        return omega > w0 ? g - 40.0 * std::log10(omega / w0) : g;
+    case Asymptote::HighPass4th:
+        return omega >= w0 ? g : 80.0 * std::log10(std::sqrt(amplification) * omega / w0) - g;
+    case Asymptote::LowPass4th:
+        return omega > w0 ? g - 80.0 * std::log10(omega / w0) : g;
+    case Asymptote::AboveGain:
+        return g + 100.0;
+    case Asymptote::AboveMaximum:
+        break;
+    }
+    return 0.0;
+}
+
+// The delay in samples of B(e^(jθ)) = Σ b[k]·e^(−jkθ): τ = Re(Σ k·b[k]·e^(−jkθ) / B). A zero on
+// the unit circle leaves the delay of the factors around it, read just beside it.
+double PolynomialDelay(const double *b, int count, double theta) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const double t = attempt == 0 ? theta : theta + 1e-7;
+        double bRe = 0.0, bIm = 0.0, kRe = 0.0, kIm = 0.0;
+        for (int k = 0; k < count; ++k) {
+            const double c = std::cos(k * t);
+            const double s = -std::sin(k * t);
+            bRe += b[k] * c;
+            bIm += b[k] * s;
+            kRe += k * b[k] * c;
+            kIm += k * b[k] * s;
+        }
+        const double b2 = bRe * bRe + bIm * bIm;
+        if (b2 != 0.0) {
+            return (kRe * bRe + kIm * bIm) / b2;
+        }
+    }
+    return 0.0;
+}
+
+double Evaluator::DelayAt(double omega) const {
+    const double t = in.ts;
+    const double theta = omega * t;
+    switch (formula) {
+    case Formula::Digital:
+        return t * (PolynomialDelay(biquad.num, 3, theta) - PolynomialDelay(biquad.den, 3, theta));
+    case Formula::Digital4th:
+        return 2.0 * t *
+               (PolynomialDelay(biquad.num, 3, theta) - PolynomialDelay(biquad.den, 3, theta));
+    case Formula::Designed:
+        return t * (PolynomialDelay(a, 7, theta) - PolynomialDelay(b, 7, theta));
+    case Formula::Differentiator: {
+        const double n[2] = {1.0, -1.0};
+        return t * PolynomialDelay(n, 2, theta);
+    }
+    case Formula::Integrator: {
+        const double n[2] = {1.0, 1.0};
+        const double d[2] = {1.0, -1.0};
+        return t * (PolynomialDelay(n, 2, theta) - PolynomialDelay(d, 2, theta));
+    }
+    case Formula::Network: {
+        // τ = −Im(H'/H), H' from the response a small step either side (the phase itself
+        // wraps, the complex response does not).
+        const double h = omega * 1e-6;
+        double m[3], p[3];
+        // The middle one first: it is the response the sweep has just asked for.
+        for (const int i : {1, 0, 2}) {
+            NetworkAt(omega + (i - 1) * h, m[i], p[i]);
+        }
+        if (m[1] == 0.0) {
+            return 0.0;
+        }
+        const double dRe = (m[2] * std::cos(p[2]) - m[0] * std::cos(p[0])) / (2.0 * h);
+        const double dIm = (m[2] * std::sin(p[2]) - m[0] * std::sin(p[0])) / (2.0 * h);
+        const double hRe = m[1] * std::cos(p[1]);
+        const double hIm = m[1] * std::sin(p[1]);
+        return -(dIm * hRe - dRe * hIm) / (m[1] * m[1]);
+    }
+    default: {
+        // The numerators' zeros lie on the jω axis (s, s², s² + ω0²) and add no delay; the
+        // denominator D = s² + 2ζω0·s + ω0² gives τ = Re(D'/D) at s = jω, D' = 2s + 2ζω0,
+        // twice over for the fourth-order circuits.
+        const double w0 = in.omega0;
+        const double dRe = w0 * w0 - omega * omega;
+        const double dIm = 2.0 * in.damping * w0 * omega;
+        const double d2 = dRe * dRe + dIm * dIm;
+        if (d2 == 0.0) {
+            return 0.0;
+        }
+        const double pRe = 2.0 * in.damping * w0;
+        const double pIm = 2.0 * omega;
+        const double tau = (pRe * dRe + pIm * dIm) / d2;
+        const bool fourth =
+            formula == Formula::AnalogueLowPass4th || formula == Formula::AnalogueHighPass4th;
+        return fourth ? 2.0 * tau : tau;
+    }
+    }
+}
+
 } // namespace
+
+double BodeResponse::GroupDelay(const BodeInputs &inputs, const DesignedFilterSource &designed,
+                                FilterNetwork &network, double omega) {
+    const Evaluator response(SweepOf(inputs.type, inputs.ts).formula, inputs, designed, network);
+    return response.DelayAt(omega);
+}
 
 std::string BodeInputError(const BodeInputs &in) {
     if (UsesOmega0(in.type) && !Positive(in.omega0)) {
@@ -280,35 +485,6 @@ std::string BodeInputError(const BodeInputs &in) {
         return "The Bode plot needs a sampling period above 0";
     }
     return {};
-}
-
-std::vector<double> HalfPowerFrequencies(std::span<const double> frequency,
-                                         std::span<const double> gainDb) {
-    const std::size_t n = std::min(frequency.size(), gainDb.size());
-    double peak = -HUGE_VAL;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (std::isgreater(gainDb[i], peak) && std::isfinite(gainDb[i])) {
-            peak = gainDb[i];
-        }
-    }
-    std::vector<double> crossings;
-    if (!std::isfinite(peak)) {
-        return crossings;
-    }
-    const double level = peak - 10.0 * std::log10(2.0);
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        const double g0 = gainDb[i];
-        const double g1 = gainDb[i + 1];
-        if (!(frequency[i] > 0.0) || !(frequency[i + 1] > 0.0) || !std::isfinite(g0) ||
-            !std::isfinite(g1) || (g0 >= level) == (g1 >= level)) {
-            continue;
-        }
-        const double t = (level - g0) / (g1 - g0);
-        const double l0 = std::log10(frequency[i]);
-        const double l1 = std::log10(frequency[i + 1]);
-        crossings.push_back(std::pow(10.0, l0 + t * (l1 - l0)));
-    }
-    return crossings;
 }
 
 std::optional<double> PhaseAt(std::span<const double> frequency, std::span<const double> phaseDeg,
@@ -334,7 +510,7 @@ std::optional<double> PhaseAt(std::span<const double> frequency, std::span<const
 }
 
 std::vector<double> BodeResponse::HalfPowerHz() const {
-    std::vector<double> hz = HalfPowerFrequencies(frequency, gainDb);
+    std::vector<double> hz = halfPower;
     for (double &f : hz) {
         f *= HertzPerRadian;
     }
@@ -342,7 +518,7 @@ std::vector<double> BodeResponse::HalfPowerHz() const {
 }
 
 std::optional<double> BodeResponse::PhaseAtHz(double hz) const {
-    return PhaseAt(frequency, phaseDeg, hz * TwoPi);
+    return PhaseAt(frequency, phaseDeg, hz * 2 * std::numbers::pi);
 }
 
 void BodeResponse::Store(int i, double omega, double gain, double asym, double phase) {
@@ -366,7 +542,19 @@ void BodeResponse::Store(int i, double omega, double gain, double asym, double p
 
 void BodeResponse::Compute(const BodeInputs &in, const DesignedFilterSource &designed,
                            FilterNetwork &network) {
+    Fill(in, designed, network, nullptr);
+}
+
+void BodeResponse::ComputeBetween(const BodeInputs &in, const DesignedFilterSource &designed,
+                                  FilterNetwork &network, double omegaFrom, double omegaTo) {
+    const double range[2] = {omegaFrom, omegaTo};
+    Fill(in, designed, network, range);
+}
+
+void BodeResponse::Fill(const BodeInputs &in, const DesignedFilterSource &designed,
+                        FilterNetwork &network, const double *range) {
     FloatingPointGuard guard;
+    halfPower.clear();
     const Sweep sweep = SweepOf(in.type, in.ts);
     const double w0 = in.omega0;
     const double t = in.ts;
@@ -379,70 +567,28 @@ void BodeResponse::Compute(const BodeInputs &in, const DesignedFilterSource &des
     if (sweep.formula == Formula::Network) {
         step = omegaStart;
     } else if (toNyquist) {
-        step = (Pi / t - omegaStart) * 0.0001;
+        step = (std::numbers::pi / t - omegaStart) * 0.0001;
     } else {
         step = sweep.stepMul * w0;
     }
     gainMin = gainMax = sweep.extremesAtG ? g : 0.0;
     phaseMin = phaseMax = 0.0;
+    // A zoom: ω = from·(to/from)^(i/(Points − 1)).
+    const double logStep = range != nullptr ? std::log(range[1] / range[0]) / (Points - 1) : 0.0;
+    if (range != nullptr) {
+        omegaStart = range[0];
+    }
 
-    const Biquad biquad = sweep.formula == Formula::Digital ? DigitalCoefficients(in) : Biquad{};
-    const double *a = designed.A();
-    const double *b = designed.B();
-
+    const Evaluator response(sweep.formula, in, designed, network);
     double omega = omegaStart;
     for (int i = 0; i < Points; ++i) {
-        Point p{0.0, 0.0};
-        switch (sweep.formula) {
-        case Formula::Digital:
-            p = Digital(biquad, omega * t);
-            break;
-        case Formula::Designed:
-            p = Designed(a, b, omega * t);
-            break;
-        case Formula::Differentiator:
-            p = Differentiator(in, omega * t);
-            break;
-        case Formula::Integrator:
-            p = Integrator(in, omega * t);
-            break;
-        case Formula::Network: {
-            double magnitude = 0.0;
-            double phase = 0.0;
-            network.FrequencyResponse(omega, t, magnitude, phase);
-            p = {Decibels(magnitude), phase};
-            break;
+        if (range != nullptr) {
+            omega = i == Points - 1 ? range[1] : range[0] * std::exp(logStep * i);
         }
-        default:
-            p = Analogue(sweep.formula, in, omega);
-            break;
-        }
-
-        double asym = 0.0;
-        switch (sweep.asymptote) {
-        case Asymptote::Raised:
-            asym = 2000.0 * std::log10(in.amplification) + 100.0;
-            break;
-        case Asymptote::HighPass:
-            asym = omega >= w0 ? g : 40.0 * std::log10(in.amplification * omega / w0) - g;
-            break;
-        case Asymptote::LowPass:
-            asym = omega > w0 ? g - 40.0 * std::log10(omega / w0) : g;
-            break;
-        case Asymptote::HighPass4th:
-            asym =
-                omega >= w0 ? g : 80.0 * std::log10(std::sqrt(in.amplification) * omega / w0) - g;
-            break;
-        case Asymptote::LowPass4th:
-            asym = omega > w0 ? g - 80.0 * std::log10(omega / w0) : g;
-            break;
-        case Asymptote::AboveGain:
-            asym = g + 100.0;
-            break;
-        case Asymptote::AboveMaximum:
-            break;
-        }
-        Store(i, omega, p.gain, asym, p.phase);
+        const Point p = response.At(omega);
+        groupDelay[i] = response.DelayAt(omega);
+        Store(i, omega, p.gain, AsymptoteAt(sweep.asymptote, omega, w0, in.amplification, g),
+              p.phase);
         omega = omega + step;
     }
     if (sweep.asymptote == Asymptote::AboveMaximum) {
@@ -451,22 +597,68 @@ void BodeResponse::Compute(const BodeInputs &in, const DesignedFilterSource &des
         }
     }
     // Where the points stop one step short of π/T, the axis ends at the Nyquist frequency.
-    omegaEnd = toNyquist && sweep.formula != Formula::Network ? Pi / t : frequency[Points - 1];
+    omegaEnd = toNyquist && sweep.formula != Formula::Network ? std::numbers::pi / t
+                                                              : frequency[Points - 1];
+    if (range != nullptr) {
+        omegaEnd = range[1];
+    }
+    const auto [low, high] = std::minmax_element(groupDelay, groupDelay + Points);
+    delayMin = *low;
+    delayMax = *high;
+    // A digital response ends at the Nyquist frequency; an analogue one goes on.
+    const bool digital = toNyquist || sweep.formula == Formula::Network;
+    halfPower = HalfPowerFrequencies(frequency, gainDb,
+                                     [&response](double w) { return response.At(w).gain; },
+                                     {0.0, digital ? std::numbers::pi / t : HUGE_VAL});
     guard.Check();
+}
+
+PlotRanges BodeResponse::GainRanges() const {
+    return {std::log10(omegaStart / (2 * std::numbers::pi)),
+            std::log10(omegaEnd / (2 * std::numbers::pi)), gainMin, gainMax + 2.0};
+}
+
+PlotRanges BodeResponse::PhaseRanges() const {
+    return {std::log10(omegaStart / (2 * std::numbers::pi)),
+            std::log10(omegaEnd / (2 * std::numbers::pi)), phaseMin * DegreesPerRadian,
+            phaseMax * DegreesPerRadian};
 }
 
 void BodeResponse::Plot(Oscilloscope &gainScope, Canvas *gainCanvas, Oscilloscope &phaseScope,
                         Canvas *phaseCanvas) const {
-    const double left = std::log10(omegaStart / TwoPi);
-    const double right = std::log10(omegaEnd / TwoPi);
-    gainScope.BindLog(gainCanvas, left, right, gainMin, gainMax + 2.0, 1, 0);
-    phaseScope.BindLog(phaseCanvas, left, right, phaseMin * DegreesPerRadian,
-                       phaseMax * DegreesPerRadian, 1, 0);
+    PlotOver(gainScope, gainCanvas, GainRanges(), phaseScope, phaseCanvas, PhaseRanges());
+}
+
+void BodeResponse::PlotOver(Oscilloscope &gainScope, Canvas *gainCanvas, const PlotRanges &g,
+                            Oscilloscope &phaseScope, Canvas *phaseCanvas,
+                            const PlotRanges &p) const {
+    gainScope.BindLog(gainCanvas, g.left, g.right, g.bottom, g.top, 1, 0);
+    phaseScope.BindLog(phaseCanvas, p.left, p.right, p.bottom, p.top, 1, 0);
     for (int i = 0; i < Points; ++i) {
         const double x = std::log10(frequency[i] * HertzPerRadian);
         gainScope.PlotPair(x, asymptote[i], gainDb[i]);
         // The black trace lies above every phase range, along the top edge.
         phaseScope.PlotPair(x, 1000.0, phaseDeg[i]);
+    }
+}
+
+} // namespace kaldorium
+
+namespace kaldorium {
+
+void BodeResponse::PlotDelay(Oscilloscope &scope, Canvas *canvas) const {
+    // A constant delay (a pure delay, or none) still gets a range around it.
+    const double spread = std::fmax((delayMax - delayMin) * 1000.0, 1e-3);
+    const double bottom = delayMin * 1000.0 - 0.05 * spread;
+    PlotDelayOver(scope, canvas,
+                  {std::log10(omegaStart / (2 * std::numbers::pi)),
+                   std::log10(omegaEnd / (2 * std::numbers::pi)), bottom, bottom + 1.1 * spread});
+}
+
+void BodeResponse::PlotDelayOver(Oscilloscope &scope, Canvas *canvas, const PlotRanges &r) const {
+    scope.BindLog(canvas, r.left, r.right, r.bottom, r.top, 1, 0);
+    for (int i = 0; i < Points; ++i) {
+        scope.PlotPoint(std::log10(frequency[i] * HertzPerRadian), groupDelay[i] * 1000.0);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "signal/Filterclass.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/PlotView.h"
 
 #include <optional>
 #include <span>
@@ -27,12 +28,6 @@ struct BodeInputs {
 // empty text when they can. Only the parameters the kind's formula uses are checked.
 std::string BodeInputError(const BodeInputs &inputs);
 
-// The frequencies where a gain curve (dB over ascending, positive frequencies) crosses the half
-// power level, 10·log10(2) dB below its peak: ascending, in the frequencies' own unit, each
-// interpolated linearly in log frequency between the two samples around it.
-std::vector<double> HalfPowerFrequencies(std::span<const double> frequency,
-                                         std::span<const double> gainDb);
-
 // A phase curve (degrees over ascending, positive frequencies) at frequency f, interpolated
 // linearly in log frequency; none outside the sampled range. Across a jump of more than 180°
 // between two samples (the phase wrapping round) the nearer sample's value.
@@ -49,19 +44,40 @@ public:
     // The gain drawn for a response whose magnitude is exactly 0.
     static constexpr double FloorDb = -300.0;
 
-    // Fills the arrays and the extremes. The designed filter (kind 9) reads the source's a and b
-    // as they stand; the network (kind 19) is evaluated stage by stage. Throws
+    // Fills the arrays, the extremes and the half power points. The designed filter (kind 9) reads
+    // the source's a and b as they stand; the network (kind 19) is evaluated stage by stage. Throws
     // FloatingPointError when the computation faults (a pole on the unit circle, typed
     // coefficients that overflow); the inputs are expected to pass BodeInputError.
     void Compute(const BodeInputs &inputs, const DesignedFilterSource &designed,
                  FilterNetwork &network);
+    // The same over a part of the axis (a zoom): the points spaced evenly in log frequency from
+    // omegaFrom to omegaTo, rad/s, so a zoomed plot shows detail rather than stretched points.
+    void ComputeBetween(const BodeInputs &inputs, const DesignedFilterSource &designed,
+                        FilterNetwork &network, double omegaFrom, double omegaTo);
+
+    // The group delay −dφ/dω in seconds at ω, from the filter's coefficients (the analogue
+    // circuits from their polynomials in s, the network from its response on either side).
+    static double GroupDelay(const BodeInputs &inputs, const DesignedFilterSource &designed,
+                             FilterNetwork &network, double omega);
 
     // Binds both plots over log10 of the frequency in Hz and draws the black trace and the red
     // gain into the first, the phase (red, its black trace along the top edge) into the second.
     void Plot(Oscilloscope &gainScope, Canvas *gainCanvas, Oscilloscope &phaseScope,
               Canvas *phaseCanvas) const;
+    // The same over the ranges given (a zoomed view; x in log10 of Hz).
+    void PlotOver(Oscilloscope &gainScope, Canvas *gainCanvas, const PlotRanges &gainRanges,
+                  Oscilloscope &phaseScope, Canvas *phaseCanvas,
+                  const PlotRanges &phaseRanges) const;
+    // The group delay in milliseconds over log10 of the frequency in Hz: over its own extremes,
+    // or over the ranges given.
+    void PlotDelay(Oscilloscope &scope, Canvas *canvas) const;
+    void PlotDelayOver(Oscilloscope &scope, Canvas *canvas, const PlotRanges &ranges) const;
+    // The axes Plot gives the gain and the phase.
+    PlotRanges GainRanges() const;
+    PlotRanges PhaseRanges() const;
 
-    // The half power frequencies of the computed gain and the phase at a frequency, in Hz.
+    // The half power frequencies of the computed response, found on the response itself (peak
+    // and crossings refined between the points), and the phase at a frequency, in Hz.
     std::vector<double> HalfPowerHz() const;
     std::optional<double> PhaseAtHz(double hz) const;
 
@@ -69,15 +85,21 @@ public:
     double gainDb[Points] = {};
     double asymptote[Points] = {}; // dB
     double phaseDeg[Points] = {};
-    double gainMax = 0.0;    // dB
-    double gainMin = 0.0;    // dB
-    double phaseMax = 0.0;   // rad
-    double phaseMin = 0.0;   // rad
-    double omegaStart = 0.0; // rad/s, left end of the axis
-    double omegaEnd = 0.0;   // rad/s, right end of the axis
+    double groupDelay[Points] = {}; // s
+    double delayMin = 0.0;          // s
+    double delayMax = 0.0;          // s
+    double gainMax = 0.0;           // dB
+    double gainMin = 0.0;           // dB
+    double phaseMax = 0.0;          // rad
+    double phaseMin = 0.0;          // rad
+    double omegaStart = 0.0;        // rad/s, left end of the axis
+    double omegaEnd = 0.0;          // rad/s, right end of the axis
+    std::vector<double> halfPower;  // rad/s, ascending
 
 private:
     void Store(int i, double omega, double gain, double asym, double phase);
+    void Fill(const BodeInputs &inputs, const DesignedFilterSource &designed,
+              FilterNetwork &network, const double *range);
 };
 
 } // namespace kaldorium

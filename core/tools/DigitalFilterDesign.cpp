@@ -1,20 +1,51 @@
-#include "tools/DigitalFilterDesign.h"
+#include "core/tools/DigitalFilterDesign.h"
 
-#include "common/Errors.h"
-#include "common/NumberText.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/common/ScopeExit.h"
+#include "core/tools/HalfPower.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <numbers>
 
 namespace kaldorium {
 
 namespace {
 
-constexpr double TwoPi = 6.283185307179586;
 constexpr double DegreesPerRadian = 57.29577951308232;
+
+// Gain in dB and phase in radians of the coefficient set at θ = ω·T:
+// N = Σ a[m]·e^(−j·m·θ), D = Σ b[m]·e^(−j·m·θ); the powers of e^(−j·θ) by recurrence.
+struct DesignPoint {
+    double gain;
+    double phase;
+};
+DesignPoint DesignResponse(const double *a, const double *b, double theta) {
+    const double c1 = std::cos(theta);
+    const double s1 = -std::sin(theta);
+    double zRe = 1.0;
+    double zIm = 0.0;
+    double nRe = 0.0;
+    double nIm = 0.0;
+    double dRe = 0.0;
+    double dIm = 0.0;
+    for (int m = 0; m < 7; ++m) {
+        nRe += a[m] * zRe;
+        nIm += a[m] * zIm;
+        dRe += b[m] * zRe;
+        dIm += b[m] * zIm;
+        const double nextRe = zRe * c1 - zIm * s1;
+        zIm = zRe * s1 + zIm * c1;
+        zRe = nextRe;
+    }
+    const double gain =
+        20.0 * std::log10(std::sqrt((nRe * nRe + nIm * nIm) / (dRe * dRe + dIm * dIm)));
+    // The phase of N/D is that of N·conj(D).
+    return {gain, std::atan2(nIm * dRe - nRe * dIm, nRe * dRe + nIm * dIm)};
+}
 
 // The workbench's start-up values, for a designer that has no workbench.
 class StartupWorkbench : public DesignerWorkbench {
@@ -24,37 +55,6 @@ public:
     std::string FilterFrequencyText() const override { return "2000"; }
     std::string QfactorText() const override { return "10"; }
     std::string AmplificationText() const override { return "2"; }
-};
-
-// Checks the floating-point flags of a computation that may run inside another checked one (a
-// designed filter recomputing in the middle of a run): the caller's flags are put aside on entry
-// and put back on exit, so neither check hides the other's fault.
-class NestedFloatingPointCheck {
-public:
-    NestedFloatingPointCheck() {
-        std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
-        std::feclearexcept(FE_ALL_EXCEPT);
-    }
-    ~NestedFloatingPointCheck() { std::fesetexceptflag(&saved, FE_ALL_EXCEPT); }
-    NestedFloatingPointCheck(const NestedFloatingPointCheck &) = delete;
-    NestedFloatingPointCheck &operator=(const NestedFloatingPointCheck &) = delete;
-
-    template <typename T> void Check(const T &value) const { CheckFloatingPoint(value); }
-
-private:
-    std::fexcept_t saved{};
-};
-
-// Sets `flag` when the scope ends, however it ends.
-class SetOnExit {
-public:
-    explicit SetOnExit(bool &target) : flag(target) {}
-    ~SetOnExit() { flag = true; }
-    SetOnExit(const SetOnExit &) = delete;
-    SetOnExit &operator=(const SetOnExit &) = delete;
-
-private:
-    bool &flag;
 };
 
 double TextOrDefault(const std::string &text, const char *emptyText, std::string &shown) {
@@ -117,6 +117,7 @@ void DigitalFilterDesign::Notify(unsigned parts) {
 
 void DigitalFilterDesign::ClearPlots() {
     bodeShown = false;
+    bodeZoom.reset();
     // Empty grids from 10 Hz to 100 kHz.
     if (gainCanvas != nullptr) {
         gainPlot.BindLog(gainCanvas, 1.0, 5.0, -50.0, 1.0, 1, 0);
@@ -140,9 +141,9 @@ void DigitalFilterDesign::Recompute() {
     }
     ClearPlots();
 
-    NestedFloatingPointCheck check;
+    const FloatingPointGuard::Nested check;
     // ωa = (2/Ts)·tan(ω0·Ts/2), k = ωa/Q, W = ωa²·Ts²
-    const double omega0 = f0 * TwoPi;
+    const double omega0 = f0 * 2 * std::numbers::pi;
     const double omegaWarped = (2.0 / ts) * std::tan(omega0 * ts * 0.5);
     const double k = omegaWarped / q;
     const double w = omegaWarped * omegaWarped * ts * ts;
@@ -251,7 +252,7 @@ void DigitalFilterDesign::FormActivate() {
     designType = kind;
     ready = false;
     // However FormActivate ends, the designer answers Recompute again afterwards.
-    SetOnExit readyAgain(ready);
+    const ScopeExit readyAgain([this] { ready = true; });
     if (kind != fkDesigned) {
         SelectFilterOrder(0);
         firstActivation = true;
@@ -309,7 +310,7 @@ void DigitalFilterDesign::FormActivate() {
 }
 
 void DigitalFilterDesign::CalcFilterClick() {
-    NestedFloatingPointCheck check;
+    const FloatingPointGuard::Nested check;
     // From b = (4 + 2·Ts·k + W, 2·W − 8, 4 − 2·Ts·k + W): b1 − 2·b2 + 16 = 4·Ts·k and
     // b1/2 + 4 = W = ωa²·Ts².
     const double kDerived = (b[1] - 2.0 * b[2] + 16.0) * 0.25 / ts;
@@ -369,9 +370,9 @@ void DigitalFilterDesign::CalcFilterClick() {
 }
 
 void DigitalFilterDesign::ComputeBode() {
-    NestedFloatingPointCheck check;
+    const FloatingPointGuard::Nested check;
     const double omegaEnd = M_PI / ts;
-    const double omegaStart = f0 * TwoPi * 0.0015;
+    const double omegaStart = f0 * 2 * std::numbers::pi * 0.0015;
     const double step = (omegaEnd - omegaStart) * 0.0001;
     double newGainMin = 0.0;
     double newGainMax = 0.0;
@@ -379,29 +380,7 @@ void DigitalFilterDesign::ComputeBode() {
     double newPhaseMax = 0.0;
     double omega = omegaStart;
     for (std::size_t i = 0; i < BodePoints; ++i) {
-        // N = Σ a[m]·e^(−j·m·θ), D = Σ b[m]·e^(−j·m·θ); the powers of e^(−j·θ) by recurrence.
-        const double theta = omega * ts;
-        const double c1 = std::cos(theta);
-        const double s1 = -std::sin(theta);
-        double zRe = 1.0;
-        double zIm = 0.0;
-        double nRe = 0.0;
-        double nIm = 0.0;
-        double dRe = 0.0;
-        double dIm = 0.0;
-        for (int m = 0; m < 7; ++m) {
-            nRe += a[m] * zRe;
-            nIm += a[m] * zIm;
-            dRe += b[m] * zRe;
-            dIm += b[m] * zIm;
-            const double nextRe = zRe * c1 - zIm * s1;
-            zIm = zRe * s1 + zIm * c1;
-            zRe = nextRe;
-        }
-        const double gain =
-            20.0 * std::log10(std::sqrt((nRe * nRe + nIm * nIm) / (dRe * dRe + dIm * dIm)));
-        // The phase of N/D is that of N·conj(D).
-        const double phase = std::atan2(nIm * dRe - nRe * dIm, nRe * dRe + nIm * dIm);
+        const auto [gain, phase] = DesignResponse(a, b, omega * ts);
         frequency[i] = omega;
         gainDb[i] = gain;
         phaseDeg[i] = phase * DegreesPerRadian;
@@ -419,45 +398,28 @@ void DigitalFilterDesign::ComputeBode() {
         }
         omega += step;
     }
+    std::vector<double> edges = HalfPowerFrequencies(
+        frequency, gainDb, [this](double w) { return DesignResponse(a, b, w * ts).gain; },
+        {0.0, omegaEnd});
     check.Check(gainDb);
+    check.Check(edges);
+    halfPower = std::move(edges);
     gainMin = newGainMin;
     gainMax = newGainMax;
     phaseMin = newPhaseMin;
     phaseMax = newPhaseMax;
+    bodeOmegaStart = omegaStart;
+    arraysZoomed = false;
 }
 
-void DigitalFilterDesign::DrawBode() {
-    const double left = std::log10(frequency[0] / TwoPi);
-    const double right = std::log10(M_PI / ts / TwoPi);
-    if (gainCanvas != nullptr) {
-        gainPlot.BindLog(gainCanvas, left, right, gainMin, gainMax + 2.0, 1, 0);
-    }
-    if (phaseCanvas != nullptr) {
-        phasePlot.BindLog(phaseCanvas, left, right, phaseMin * DegreesPerRadian,
-                          phaseMax * DegreesPerRadian, 1, 0);
-    }
-    // The black traces lie above the ranges and run along the top edges.
-    for (std::size_t i = 0; i < BodePoints; ++i) {
-        const double x = std::log10(frequency[i] * 0.15915494309189534198);
-        if (gainCanvas != nullptr) {
-            gainPlot.PlotPair(x, gainMax + 100.0, gainDb[i]);
-        }
-        if (phaseCanvas != nullptr) {
-            phasePlot.PlotPair(x, phaseMax + 1000.0, phaseDeg[i]);
-        }
-    }
-    bodeShown = true;
-    Notify(Plots);
-}
-
-void DigitalFilterDesign::RedrawBode() {
-    if (bodeShown) {
-        DrawBode();
-    }
+GainPhase DigitalFilterDesign::ResponseAt(const double *a, const double *b, double theta) {
+    const DesignPoint p = DesignResponse(a, b, theta);
+    return {p.gain, p.phase * DegreesPerRadian};
 }
 
 void DigitalFilterDesign::BodePlotClick() {
     ComputeBode();
+    bodeZoom.reset();
     DrawBode();
 }
 
@@ -482,7 +444,7 @@ double DigitalFilterDesign::SteppedValue(const std::string &fieldText, bool up, 
 }
 
 void DigitalFilterDesign::fFrequencyIClick(bool up, const std::string &fieldText) {
-    NestedFloatingPointCheck check;
+    const FloatingPointGuard::Nested check;
     double value = SteppedValue(fieldText, up, 100.0, 100.0);
     if (!std::isgreater(value, 0.0)) {
         value = 1.0;
@@ -511,8 +473,9 @@ void DigitalFilterDesign::QfactorIClick(bool up, const std::string &fieldText) {
 
 void DigitalFilterDesign::fAmplificationIClick(bool up, const std::string &fieldText) {
     double value = SteppedValue(fieldText, up, 1.0, 1.0);
-    if (std::isless(value, 0.0)) {
-        value = 0.0;
+    // The field takes only positive amplifications; a stepper never stores what it would refuse.
+    if (!std::isgreater(value, 0.0)) {
+        value = 1.0;
     }
     amplification = value;
     texts.sfAmplification = FormatGeneral(amplification);
@@ -521,7 +484,7 @@ void DigitalFilterDesign::fAmplificationIClick(bool up, const std::string &field
 }
 
 void DigitalFilterDesign::sfFrequencyExit(const std::string &fieldText) {
-    NestedFloatingPointCheck check;
+    const FloatingPointGuard::Nested check;
     std::string shown;
     double v = TextOrDefault(fieldText, "1", shown);
     const double limit = 0.5 / ts;
@@ -587,6 +550,19 @@ void DigitalFilterDesign::a0Exit(const std::array<std::string, 7> &aTexts,
 
 void DigitalFilterDesign::a0KeyUp() {
     SelectFilterType(UnknownType);
+}
+
+void DigitalFilterDesign::SetCoefficients(const double (&newA)[7], const double (&newB)[7]) {
+    SelectFilterType(UnknownType);
+    for (int i = 0; i < 7; ++i) {
+        a[i] = newA[i];
+        b[i] = newB[i];
+        texts.a[static_cast<std::size_t>(i)] = FormatGeneral(a[i]);
+        texts.b[static_cast<std::size_t>(i)] = FormatGeneral(b[i]);
+    }
+    // A run going on with the designed filter takes the new set.
+    NoteChanged();
+    Notify(Coefficients);
 }
 
 } // namespace kaldorium

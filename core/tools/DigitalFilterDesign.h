@@ -1,11 +1,14 @@
 #pragma once
 
-#include "signal/DesignedFilterSource.h"
-#include "signal/Filterclass.h"
-#include "signal/Oscilloscopeclass.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/Oscilloscopeclass.h"
 
 #include <array>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kaldorium {
 
@@ -81,6 +84,7 @@ public:
     const double *A() const override { return a; }
     const double *B() const override { return b; }
     int DesignType() const override { return designType; }
+    DesignParameters Parameters() const override { return {designType, f0, q, amplification}; }
 
     // Handlers of the designer window; the texts are what the fields hold at the moment.
     void FormActivate();
@@ -94,6 +98,8 @@ public:
     void sfAmplificationExit(const std::string &fieldText);
     void a0Exit(const std::array<std::string, 7> &aTexts, const std::array<std::string, 7> &bTexts);
     void a0KeyUp();
+    // A set given from outside (a pole or zero dragged): taken as a set typed by hand.
+    void SetCoefficients(const double (&newA)[7], const double (&newB)[7]);
 
     // A selection of a radio-group item, by the user or by code: when it changes the selection,
     // the group's click handler runs.
@@ -104,6 +110,18 @@ public:
     void ComputeBode();
     // Draws the computed Bode diagram again, if one is on the plots (an overlay changed).
     void RedrawBode();
+    // Draws the plots again as they stand (the canvases were resized): the Bode diagram, zoomed
+    // or not, or the empty grids.
+    void RedrawPlots();
+    // Shows the Bode diagram over the ranges given (a zoom; x in log10 of Hz, the same for
+    // both plots): over a part of the frequency axis the response is computed afresh at
+    // BodePoints frequencies spaced evenly in log frequency, so a zoom shows detail rather than
+    // stretched points. The extremes and the half power points stay those of the whole
+    // diagram; the whole diagram's own ranges show it exactly as BodePlotClick drew it.
+    void ZoomBode(const PlotRanges &gainRanges, const PlotRanges &phaseRanges);
+    bool BodeZoomed() const { return bodeZoom.has_value(); }
+    // Gain in dB and phase in degrees of the set a over b at θ = ω·T.
+    static GainPhase ResponseAt(const double *a, const double *b, double theta);
 
     // What the designer window's fields show.
     struct FieldTexts {
@@ -138,6 +156,8 @@ public:
     double gainMax = 0.0;
     double phaseMin = 0.0; // rad
     double phaseMax = 0.0; // rad
+    // The half power points of the computed response, rad/s, ascending.
+    std::vector<double> halfPower;
     // The plots show the computed Bode diagram (not the empty grids).
     bool bodeShown = false;
 
@@ -149,6 +169,10 @@ private:
     void FilterOrderClick();
     void ClearPlots();
     void DrawBode();
+    void DrawBodeOver(const PlotRanges &gainRanges, const PlotRanges &phaseRanges);
+    // The whole diagram's axes, as BodePlotClick draws them.
+    PlotRanges WholeGainRanges() const;
+    PlotRanges WholePhaseRanges() const;
     void Notify(unsigned parts);
     const DesignerWorkbench &Workbench() const;
     // The stepped value of a field: the fine step of base S and threshold L, none for a value
@@ -160,6 +184,10 @@ private:
     DesignView *view = nullptr;
     Canvas *gainCanvas = nullptr;
     Canvas *phaseCanvas = nullptr;
+    // The ranges shown while the diagram is zoomed; the arrays then hold the zoomed points.
+    std::optional<std::pair<PlotRanges, PlotRanges>> bodeZoom;
+    bool arraysZoomed = false;
+    double bodeOmegaStart = 0.0; // rad/s, the whole diagram's first point
 };
 
 } // namespace kaldorium

@@ -1,11 +1,59 @@
-#include "tools/FilterNetwork.h"
+#include "core/tools/FilterNetwork.h"
 
-#include "common/NumberText.h"
+#include "core/common/NumberText.h"
 
 #include <cmath>
 #include <initializer_list>
 
 namespace kaldorium {
+
+namespace {
+
+// Filter::FrequencyResponse of a stage of a second- or fourth-order kind already designed for
+// the period, with the same operations in the same order, for cos θ and sin θ given: gain·N/D
+// with N = Σ num[i]·e^(−j·i·θ), D = Σ den[i]·e^(−j·i·θ), the powers of e^(−jθ) by rotation.
+template <int Order>
+void RationalResponse(const Filter &f, double cosine, double sine, double &re, double &im) {
+    const double zRe = cosine;
+    const double zIm = -sine;
+    double pRe = 1.0;
+    double pIm = 0.0;
+    double nRe = 0.0;
+    double nIm = 0.0;
+    double dRe = 0.0;
+    double dIm = 0.0;
+    for (int i = 0; i <= Order; ++i) {
+        nRe += f.num[i] * pRe;
+        nIm += f.num[i] * pIm;
+        dRe += f.den[i] * pRe;
+        dIm += f.den[i] * pIm;
+        const double next = pRe * zRe - pIm * zIm;
+        pIm = pRe * zIm + pIm * zRe;
+        pRe = next;
+    }
+    const double gRe = f.gain * nRe;
+    const double gIm = f.gain * nIm;
+    const double d2 = dRe * dRe + dIm * dIm;
+    re = (gRe * dRe + gIm * dIm) / d2;
+    im = (dRe * gIm - gRe * dIm) / d2;
+}
+
+// One stage's response at ω for period ts, its cos θ and sin θ from `angle`.
+void StageResponse(Filter &f, double omega, double ts, Filter::Angle &angle, double &re,
+                   double &im) {
+    if (ts == f.ts && f.type >= fkBandPass && f.type <= fkLowPass4th) {
+        angle.Set(omega * f.ts);
+        if (f.type >= fkHighPass4th) {
+            RationalResponse<4>(f, angle.cosine, angle.sine, re, im);
+        } else {
+            RationalResponse<2>(f, angle.cosine, angle.sine, re, im);
+        }
+        return;
+    }
+    f.FrequencyResponse(ts, omega, angle, re, im);
+}
+
+} // namespace
 
 FilterNetwork::FilterNetwork() {
     SetInitialState();
@@ -107,7 +155,9 @@ void FilterNetwork::ClearStages() {
 }
 
 void FilterNetwork::FrequencyResponse(double omega, double ts, double &magnitude, double &phase) {
-    // H = (Σ_k A_k·B_k·C_k) · H_input · H_output
+    // H = (Σ_k A_k·B_k·C_k) · H_input · H_output. The stages share one θ = ω·Ts, so its cosine
+    // and sine are computed once.
+    Filter::Angle angle;
     double sRe = 0.0;
     double sIm = 0.0;
     for (int k = 1; k <= 4; ++k) {
@@ -116,7 +166,7 @@ void FilterNetwork::FrequencyResponse(double omega, double ts, double &magnitude
         for (int column = 0; column < 3; ++column) {
             double re = 0.0;
             double im = 0.0;
-            stages[StageIndex(k, column)].FrequencyResponse(ts, omega, re, im);
+            StageResponse(stages[StageIndex(k, column)], omega, ts, angle, re, im);
             const double nextRe = pRe * re - pIm * im;
             pIm = pRe * im + pIm * re;
             pRe = nextRe;
@@ -127,7 +177,7 @@ void FilterNetwork::FrequencyResponse(double omega, double ts, double &magnitude
     for (int stage : {InputStage, OutputStage}) {
         double re = 0.0;
         double im = 0.0;
-        stages[stage].FrequencyResponse(ts, omega, re, im);
+        StageResponse(stages[stage], omega, ts, angle, re, im);
         const double nextRe = sRe * re - sIm * im;
         sIm = sRe * im + sIm * re;
         sRe = nextRe;

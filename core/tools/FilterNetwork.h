@@ -1,6 +1,6 @@
 #pragma once
 
-#include "signal/Filterclass.h"
+#include "core/signal/Filterclass.h"
 
 #include <string>
 

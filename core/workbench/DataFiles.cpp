@@ -1,7 +1,7 @@
-#include "workbench/DataFiles.h"
+#include "core/workbench/DataFiles.h"
 
-#include "common/NumberText.h"
-#include "signal/Filterclass.h"
+#include "core/common/NumberText.h"
+#include "core/signal/Filterclass.h"
 
 #include <algorithm>
 #include <array>
@@ -38,13 +38,16 @@ std::string Rule(std::size_t width) {
 constexpr std::size_t TimeRuleWidth = 104;
 constexpr std::size_t FrequencyRuleWidth = 131;
 
-std::string FilterLine(const WorkbenchSettings &s, bool withFilter) {
+std::string FilterLine(const WorkbenchSettings &s, bool withFilter,
+                       const DesignParameters &design) {
     if (!withFilter) {
         return "No Filtering\r\n";
     }
-    return "Frequency = " + Decimals(s.filterFrequency) +
-           "   Amplification = " + Decimals(s.amplification) +
-           "  Qfactor = " + Decimals(s.qFactor) + "  Type = " + s.filterName + "\r\n";
+    const bool designed = s.filterKind == fkDesigned;
+    return "Frequency = " + Decimals(designed ? design.f0 : s.filterFrequency) +
+           "   Amplification = " + Decimals(designed ? design.amplification : s.amplification) +
+           "  Qfactor = " + Decimals(designed ? design.q : s.qFactor) + "  Type = " + s.filterName +
+           "\r\n";
 }
 
 // The oscillator line; the frequency-domain table has only two blanks before "Amplitude".
@@ -79,6 +82,22 @@ std::string CouldNotCreateOutputFileText(const std::string &path) {
     return "Could not create the output file " + path;
 }
 
+std::string OutputRowLimitText(long long rowLimit) {
+    const std::string digits = FormatDecimals(static_cast<double>(rowLimit), 0);
+    // Thousands separated by commas, counted from the right; built by appending, so no
+    // character moves inside the string.
+    std::string grouped;
+    grouped.reserve(digits.size() + digits.size() / 3);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        const std::size_t left = digits.size() - i;
+        if (i > 0 && left % 3 == 0 && digits[i - 1] != '-') {
+            grouped.push_back(',');
+        }
+        grouped.push_back(digits[i]);
+    }
+    return "Output file limit reached: " + grouped + " rows";
+}
+
 DataFileWriter::~DataFileWriter() {
     Close();
 }
@@ -94,31 +113,46 @@ bool DataFileWriter::Create(const std::string &path, WorkbenchSettings &settings
     // Binary, so that the CR LF written below reaches the file unchanged on every platform.
     file = std::fopen(path.c_str(), "wb");
     failed = false;
+    rows = 0;
+    limitReached = false;
     return file != nullptr;
 }
 
+bool DataFileWriter::TakeRow() {
+    if (file == nullptr) {
+        return false;
+    }
+    if (rows >= limit) {
+        limitReached = true;
+        return false;
+    }
+    ++rows;
+    return true;
+}
+
 bool DataFileWriter::OpenTimeDomain(const std::string &path, WorkbenchSettings &settings,
-                                    bool withFilter, int designType) {
-    if (!Create(path, settings, designType)) {
+                                    bool withFilter, const DesignParameters &design) {
+    if (!Create(path, settings, design.designType)) {
         return false;
     }
     WriteText("Data From the KALDOR Program:\r\n" + Rule(29) + "Oscillator Data:\r\n" + Rule(16) +
               OscillatorLine(settings, "   ") + Rule(TimeRuleWidth) + "Filter Data:\r\n" +
-              Rule(12) + FilterLine(settings, withFilter) + Rule(TimeRuleWidth) +
+              Rule(12) + FilterLine(settings, withFilter, design) + Rule(TimeRuleWidth) +
               "      Time(millisecs)     Input Signal     Output Signal\r\n" + Rule(TimeRuleWidth));
     return true;
 }
 
 bool DataFileWriter::OpenFrequencyDomain(const std::string &path, WorkbenchSettings &settings,
-                                         bool withFilter, TransformKind transform, int designType) {
-    if (!Create(path, settings, designType)) {
+                                         bool withFilter, TransformKind transform,
+                                         const DesignParameters &design) {
+    if (!Create(path, settings, design.designType)) {
         return false;
     }
     binFrequency = settings.frequency;
     const std::string kind = transform == TransformKind::FFT ? "FFT" : "DFT";
     WriteText("Data From The KALDOR Program:\r\n" + Rule(29) + "Oscillator Data:\r\n" + Rule(16) +
               OscillatorLine(settings, "  ") + Rule(FrequencyRuleWidth) + "Filter Data:\r\n" +
-              Rule(12) + FilterLine(settings, withFilter) + Rule(FrequencyRuleWidth) +
+              Rule(12) + FilterLine(settings, withFilter, design) + Rule(FrequencyRuleWidth) +
               "   Frequency\t       Input Signal\t\t  " + kind +
               "\t\t Magnitude    Output Signal\t\t" + kind + "\t\t Magnitude\r\n" +
               Rule(FrequencyRuleWidth));
@@ -126,7 +160,7 @@ bool DataFileWriter::OpenFrequencyDomain(const std::string &path, WorkbenchSetti
 }
 
 void DataFileWriter::WriteTimeRow(double t, double x) {
-    if (file == nullptr) {
+    if (!TakeRow()) {
         return;
     }
     AppendNumber(t, 18);
@@ -135,7 +169,7 @@ void DataFileWriter::WriteTimeRow(double t, double x) {
 }
 
 void DataFileWriter::WriteTimeRow(double t, double x, double y) {
-    if (file == nullptr) {
+    if (!TakeRow()) {
         return;
     }
     AppendNumber(t, 18);
@@ -155,7 +189,7 @@ void DataFileWriter::AppendSpectrumColumns(double sample, double magnitude) {
 }
 
 void DataFileWriter::WriteFrequencyRow(int k, double x, double xMagnitude) {
-    if (file == nullptr) {
+    if (!TakeRow()) {
         return;
     }
     AppendNumber(static_cast<double>(k) * binFrequency, 18);
@@ -165,7 +199,7 @@ void DataFileWriter::WriteFrequencyRow(int k, double x, double xMagnitude) {
 
 void DataFileWriter::WriteFrequencyRow(int k, double x, double xMagnitude, double y,
                                        double yMagnitude) {
-    if (file == nullptr) {
+    if (!TakeRow()) {
         return;
     }
     AppendNumber(static_cast<double>(k) * binFrequency, 18);

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "signal/DataFileValues.h"
-#include "workbench/Runs.h"
-#include "workbench/WorkbenchSettings.h"
+#include "core/signal/DataFileValues.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/workbench/Runs.h"
+#include "core/workbench/WorkbenchSettings.h"
 
 #include <array>
 #include <cstddef>
@@ -23,30 +24,41 @@ const char *DesignedFilterName(int designType);
 // The text the workbench shows when an output file cannot be created.
 std::string CouldNotCreateOutputFileText(const std::string &path);
 
+// The text the workbench shows once a file has taken `rowLimit` rows: "Output file limit reached:
+// 1,048,576 rows".
+std::string OutputRowLimitText(long long rowLimit);
+
 // Writes the output data file of a run, a response or a spectrum: twelve header lines, then one
 // row per sample (time domain) or per bin (frequency domain). Every line ends with CR LF, and
 // numbers are written as printf's "%lf" family writes them in the C locale, whatever the locale
 // of the program. At most one file is open; opening another closes the first.
+//
+// A file takes at most `rowLimit` data rows: a run writes some 600,000 rows a second, and a
+// forgotten check box would fill the disk. Rows past the limit are dropped whole, so the file
+// ends with a complete line.
 class DataFileWriter : public RunRowSink {
 public:
-    DataFileWriter() = default;
+    static constexpr long long RowLimit = 1048576;
+
+    explicit DataFileWriter(long long rowLimit = RowLimit) : limit(rowLimit) {}
     ~DataFileWriter() override;
     DataFileWriter(const DataFileWriter &) = delete;
     DataFileWriter &operator=(const DataFileWriter &) = delete;
 
     // Creates (or truncates) the file and writes the time-domain header, with the filter's line
     // when `withFilter`. While the selected filter is the designed filter, settings.filterName
-    // first becomes DesignedFilterName(designType) — even when the file cannot be created — and
-    // keeps that name afterwards. Returns false, with nothing written and no file open, when the
-    // file cannot be created.
+    // first becomes DesignedFilterName(design.designType) — even when the file cannot be created
+    // — and keeps that name afterwards, and the filter's line shows the design's f0, A0 and Q
+    // rather than the workbench's fields, which that filter does not use. Returns false, with
+    // nothing written and no file open, when the file cannot be created.
     bool OpenTimeDomain(const std::string &path, WorkbenchSettings &settings, bool withFilter,
-                        int designType);
+                        const DesignParameters &design);
     // The same with the frequency-domain header; `transform` names the columns. The rows' bin
     // frequencies k·f use the oscillator frequency f read here.
     bool OpenFrequencyDomain(const std::string &path, WorkbenchSettings &settings, bool withFilter,
-                             TransformKind transform, int designType);
+                             TransformKind transform, const DesignParameters &design);
 
-    // The rows below are dropped while no file is open.
+    // The rows below are dropped while no file is open and once the file holds the limit.
 
     // Time-domain rows: t in ms, the input x and the filter's output y.
     void WriteTimeRow(double t, double x);
@@ -65,9 +77,14 @@ public:
     // did not reach the file (a full disk); true otherwise, also when nothing was open.
     bool Close();
     bool IsOpen() const { return file != nullptr; }
+    // The file opened last took its limit of rows and dropped rows after it (also once closed).
+    bool LimitReached() const { return limitReached; }
+    long long Limit() const { return limit; }
 
 private:
     bool Create(const std::string &path, WorkbenchSettings &settings, int designType);
+    // Counts a row about to be written; false when it is to be dropped.
+    bool TakeRow();
     void WriteText(std::string_view text);
     void Append(std::string_view text);
     // printf's "%<width>lf" (with `plus`: "%+<width>lf") for widths up to 18, always with a "."
@@ -82,6 +99,9 @@ private:
 
     std::FILE *file = nullptr;
     bool failed = false;
+    long long limit;
+    long long rows = 0;
+    bool limitReached = false;
     double binFrequency = 0.0;
     std::array<char, RowCapacity> row{};
     std::size_t rowLength = 0;

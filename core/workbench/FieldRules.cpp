@@ -1,6 +1,6 @@
-#include "workbench/FieldRules.h"
+#include "core/workbench/FieldRules.h"
 
-#include "common/NumberText.h"
+#include "core/common/NumberText.h"
 
 #include <cmath>
 
@@ -24,6 +24,12 @@ double FineStep(double value, bool up, double baseStep, double threshold) {
 
 double DecadeStep(double value, bool up) {
     return up ? value * 10.0 : value * 0.1;
+}
+
+double PositiveStep(double value, bool up, double baseStep) {
+    const double v =
+        baseStep > 0.0 ? FineStep(value, up, baseStep, baseStep) : DecadeStep(value, up);
+    return std::isgreater(v, 0.0) ? v : 1.0;
 }
 
 } // namespace kaldorium

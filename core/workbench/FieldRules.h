@@ -1,7 +1,7 @@
 #pragma once
 
-#include "signal/SamplingRules.h"
-#include "workbench/WorkbenchSettings.h"
+#include "core/signal/SamplingRules.h"
+#include "core/workbench/WorkbenchSettings.h"
 
 #include <string>
 
@@ -16,5 +16,11 @@ double FineStep(double value, bool up, double baseStep, double threshold);
 
 // Decade step of the steppers whose names end in M: ×10 up, ×0.1 down.
 double DecadeStep(double value, bool up);
+
+// What the stepper of a field that takes only positive values stores: the fine step with base
+// step and threshold B (B > 0), or the decade step (B = 0), of the field's value. A stepper never
+// stores what the field would refuse: a value without a step size (0, negative, typed but not yet
+// validated) and a result that is not positive both give 1.
+double PositiveStep(double value, bool up, double baseStep);
 
 } // namespace kaldorium

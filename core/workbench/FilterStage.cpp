@@ -1,12 +1,12 @@
-#include "workbench/FilterStage.h"
+#include "core/workbench/FilterStage.h"
 
-#include "tools/FilterNetwork.h"
+#include "core/tools/FilterNetwork.h"
+
+#include <numbers>
 
 namespace kaldorium {
 
-namespace {
-constexpr double TwoPi = 6.283185307179586;
-} // namespace
+namespace {} // namespace
 
 FilterStage::FilterStage(DesignedFilterSource &designer, FilterNetwork &network_)
     : filters{Filter(fkBandPass),       Filter(fkBandReject),
@@ -25,16 +25,16 @@ double FilterStage::ProcessKeyed(double x, const WorkbenchSettings &settings, do
     int kind = settings.filterKind;
     switch (kind) {
     case fkDifferentiator:
-        return filters[fkDifferentiator].Differentiate(x, ts) / (TwoPi * f);
+        return filters[fkDifferentiator].Differentiate(x, ts) / (2 * std::numbers::pi * f);
     case fkIntegrator: {
         // The integral restarts at the first sample and whenever the key changes.
         const int key = kind * 100 + keyTerm;
         const bool restart = key != integratorKey;
         integratorKey = key;
-        return filters[fkIntegrator].Integrate(restart, x, ts) * (TwoPi * f);
+        return filters[fkIntegrator].Integrate(restart, x, ts) * (2 * std::numbers::pi * f);
     }
     case fkNetwork:
-        return network.ProcessSample(x, ts, TwoPi * f);
+        return network.ProcessSample(x, ts, 2 * std::numbers::pi * f);
     case fkBandPass:
     case fkBandReject:
     case fkHighPass:

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "signal/Filterclass.h"
-#include "workbench/WorkbenchSettings.h"
+#include "core/signal/Filterclass.h"
+#include "core/workbench/WorkbenchSettings.h"
 
 namespace kaldorium {
 

@@ -1,7 +1,7 @@
-#include "workbench/Responses.h"
+#include "core/workbench/Responses.h"
 
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <cmath>
 
@@ -26,6 +26,8 @@ void ResponseRun::Step(int count) {
         }
         const double x = (kind == Kind::Step || samples == 0) ? 1.0 : 0.0;
         const double y = stage.ProcessKeyed(x, s, samplingPeriod, s.frequency, 0);
+        scope.traceShift[0] = s.signal1Shift;
+        scope.traceShift[1] = s.signal2Shift;
         scope.PlotSweep(time, x + s.signal1Shift, y + s.signal2Shift, 0.0, s.timeScale,
                         s.signal1Scale, s.signal2Scale);
         statistics.Add(x, y, s.samplesPerCycle);

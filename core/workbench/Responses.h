@@ -1,8 +1,8 @@
 #pragma once
 
-#include "workbench/FilterStage.h"
-#include "workbench/Runs.h"
-#include "workbench/SignalStatistics.h"
+#include "core/workbench/FilterStage.h"
+#include "core/workbench/Runs.h"
+#include "core/workbench/SignalStatistics.h"
 
 namespace kaldorium {
 

@@ -1,7 +1,7 @@
-#include "workbench/Runs.h"
+#include "core/workbench/Runs.h"
 
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
 
 namespace kaldorium {
 
@@ -19,6 +19,9 @@ void WorkbenchRun::Step(int count) {
     for (int i = 0; i < count; ++i) {
         const double x = source.NextSample(s, s.samplesPerCycle);
         const double ts = s.samplingPeriod;
+        // The cursors read the signals without the shifts the display adds.
+        scope.traceShift[0] = s.signal1Shift;
+        scope.traceShift[1] = s.signal2Shift;
         if (kind == Kind::FilterTest) {
             const double y = stage.Process(x, s, ts, s.frequency);
             // The trace starts when the input rises through its DC offset.

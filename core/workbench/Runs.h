@@ -1,9 +1,9 @@
 #pragma once
 
-#include "signal/Oscillatorclass.h"
-#include "workbench/FilterStage.h"
-#include "workbench/SignalStatistics.h"
-#include "workbench/WorkbenchSettings.h"
+#include "core/signal/Oscillatorclass.h"
+#include "core/workbench/FilterStage.h"
+#include "core/workbench/SignalStatistics.h"
+#include "core/workbench/WorkbenchSettings.h"
 
 namespace kaldorium {
 

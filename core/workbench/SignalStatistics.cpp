@@ -1,4 +1,4 @@
-#include "workbench/SignalStatistics.h"
+#include "core/workbench/SignalStatistics.h"
 
 #include <cmath>
 
@@ -30,20 +30,21 @@ void SignalStatistics::Add(double x, double y, int samplesPerCycle) {
         minOut = y;
     }
     // RMS = √(Σx² / n)
-    rmsIn = std::sqrt(sumIn / n);
-    rmsOut = std::sqrt(sumOut / n);
+    rmsIn = std::sqrt(sumIn / static_cast<double>(n));
+    rmsOut = std::sqrt(sumOut / static_cast<double>(n));
     shownRmsIn = rmsIn;
     shownRmsOut = rmsOut;
     shownRangeIn = maxIn - minIn;
     shownRangeOut = maxOut - minOut;
     ++n;
     ++m;
-    if (n > 100 * samplesPerCycle) {
+    const long long cycle = samplesPerCycle;
+    if (n > 100 * cycle) {
         n = 1;
         sumIn = sumOut = 0.0;
         rmsIn = rmsOut = 0.0;
     }
-    if (m > 20 * samplesPerCycle) {
+    if (m > 20 * cycle) {
         m = 0;
         maxIn = maxOut = -1e18;
         minIn = minOut = 1e18;

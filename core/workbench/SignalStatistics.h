@@ -18,8 +18,9 @@ public:
     double rmsIn, rmsOut;
     double maxIn, maxOut;
     double minIn, minOut;
-    int n; // RMS sample count
-    int m; // range sample count
+    // The windows span 100·N and 20·N samples, which pass the range of int for large N.
+    long long n; // RMS sample count
+    long long m; // range sample count
 
     // What the four read-outs show: the values computed by the last Add. They keep showing them
     // when the sums or the extremes start again.

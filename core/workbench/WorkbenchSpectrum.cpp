@@ -1,8 +1,8 @@
-#include "workbench/WorkbenchSpectrum.h"
+#include "core/workbench/WorkbenchSpectrum.h"
 
-#include "signal/Canvas.h"
-#include "signal/Oscilloscopeclass.h"
-#include "workbench/DataFiles.h"
+#include "core/signal/Canvas.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/workbench/DataFiles.h"
 
 #include <algorithm>
 
@@ -41,7 +41,7 @@ void WorkbenchSpectrum::Step(int count) {
 
 void WorkbenchSpectrum::Transform() {
     const bool fast = transform == TransformKind::FFT;
-    auto transformBlock = [&](Complex *samples, Complex *spectrum, double *magnitude,
+    auto transformBlock = [&](ComplexSample *samples, ComplexSample *spectrum, double *magnitude,
                               double &peak) {
         if (fast) {
             ComputeFFT(WindowKind::NoWindow, length, samples, spectrum, magnitude, peak);
@@ -65,6 +65,8 @@ void WorkbenchSpectrum::Plot(Oscilloscope &scope, Canvas *canvas) const {
     scope.Bind(canvas, 0.0, f / k, 0.0, peak);
     const double black = s.signal1Shift;
     const double red = s.signal2Shift;
+    scope.traceShift[0] = black;
+    scope.traceShift[1] = red;
     for (int j = 0; j < length / 2; ++j) {
         const double bin = j;
         if (both) {

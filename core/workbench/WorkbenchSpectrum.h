@@ -1,9 +1,9 @@
 #pragma once
 
-#include "signal/Oscillatorclass.h"
-#include "spectrum/Transforms.h"
-#include "workbench/FilterStage.h"
-#include "workbench/Runs.h"
+#include "core/signal/Oscillatorclass.h"
+#include "core/spectrum/Transforms.h"
+#include "core/workbench/FilterStage.h"
+#include "core/workbench/Runs.h"
 
 namespace kaldorium {
 
@@ -45,10 +45,10 @@ public:
     int passes; // 20 or 100
     long long produced = 0;
 
-    Complex x[kMaxTransformLength] = {};
-    Complex y[kMaxTransformLength] = {};
-    Complex inSpectrum[kMaxTransformLength] = {};
-    Complex outSpectrum[kMaxTransformLength] = {};
+    ComplexSample x[kMaxTransformLength] = {};
+    ComplexSample y[kMaxTransformLength] = {};
+    ComplexSample inSpectrum[kMaxTransformLength] = {};
+    ComplexSample outSpectrum[kMaxTransformLength] = {};
     double inMagnitude[kMaxTransformLength] = {};
     double outMagnitude[kMaxTransformLength] = {};
     double inPeak = 0.0;
