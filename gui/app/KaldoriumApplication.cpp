@@ -1,7 +1,7 @@
-#include "app/KaldoriumApplication.h"
+#include "gui/app/KaldoriumApplication.h"
 
-#include "app/ProgramFolder.h"
-#include "app/UiServices.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/UiServices.h"
 
 #include <clocale>
 #include <exception>
@@ -12,9 +12,14 @@ KaldoriumApplication::KaldoriumApplication(int &argc, char **argv, UiServices &s
     // Qt adopts the user's locale for the C library too; numbers in files and fields keep "."
     // as the decimal point whatever the locale, so no formatting below Qt may follow it.
     std::setlocale(LC_NUMERIC, "C");
-    // The data folders exist from the start (an installed program fills them from its examples).
-    for (const char *folder : {"DSIs", "DSOs", "WAVs", "DFTs"}) {
-        DataFolder(QString::fromLatin1(folder));
+    // The data folders exist from the start: an installed program moves an earlier version's
+    // folder into place and fills new folders from its examples.
+    const QStringList problems = PrepareDataFolders(CurrentDataLayout());
+    if (!problems.isEmpty()) {
+        services.Message(nullptr, QMessageBox::Warning, QStringLiteral("KALDOR Warning"),
+                         QStringLiteral("The data folders are not complete:\n") +
+                             problems.join(QLatin1Char('\n')),
+                         QMessageBox::Ok);
     }
 }
 

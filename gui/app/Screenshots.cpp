@@ -6,12 +6,15 @@
 // as a user drives them (fields typed, buttons clicked) and saved as they show on the screen.
 // Run it on a display (scripts/screenshots uses a virtual one); it is not installed.
 
-#include "app/KaldoriumApplication.h"
-#include "app/ProgramFolder.h"
-#include "app/ProgramWindows.h"
-#include "app/UiServices.h"
+#include "gui/app/KaldoriumApplication.h"
+#include "gui/app/ProgramWindows.h"
+#include "gui/services/MessagePump.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/UiServices.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -60,7 +63,7 @@ void Wait(int milliseconds) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        PumpMessages(20);
     }
 }
 
@@ -73,7 +76,7 @@ template <typename T = QWidget> T *Find(QWidget *window, const char *name) {
 }
 
 void Click(QAbstractButton *button) {
-    QApplication::processEvents();
+    PumpMessages();
     button->click();
 }
 
@@ -169,6 +172,26 @@ int main(int argc, char **argv) {
             [&] { return graphForm.LastPlotMilliseconds() > 0.0; },
             [&] { ok &= Save(&graphForm, folder, "bode.png"); });
 
+        // The same band pass held, run again at Q 2, zoomed about 2 kHz, with its group delay.
+        auto *gainPlot = graphForm.findChild<PlotImage *>(QStringLiteral("GainPlot"));
+        auto plotted = [&] { return gainPlot->isVisible(); };
+        WhileModal(
+            graphForm, [&] { Click(&mainForm, "MakeBodePlot"); }, plotted,
+            [&] { gainPlot->HoldTraces(); });
+        Enter(&mainForm, "sQfactor", QStringLiteral("2"));
+        WhileModal(
+            graphForm, [&] { Click(&mainForm, "MakeBodePlot"); }, plotted,
+            [&] {
+                Click(&graphForm, "ShowGroupDelay");
+                Wait(200);
+                gainPlot->ZoomAt(QPoint(gainPlot->width() * 3 / 4, 100), 3.0, false);
+                Wait(200);
+                ok &= Save(&graphForm, folder, "bode-zoom-held.png");
+                Click(&graphForm, "ShowGroupDelay");
+                gainPlot->ClearHeld();
+            });
+        Enter(&mainForm, "sQfactor", QStringLiteral("10"));
+
         // The designer: a low pass near the upper end with its analogue prototype, which the
         // digital set meets at f0 and leaves towards Nyquist.
         WhileModal(
@@ -255,8 +278,48 @@ int main(int argc, char **argv) {
         // The bins up to about 2.8 kHz, where the chord's partials lie.
         Enter(dftForm, "sTo_Sample", QStringLiteral("32"));
         ok &= Save(dftForm, folder, "spectrum.png");
+        // Its spectrogram view on the speech-like example, whose formants move in time.
+        Find<QComboBox>(dftForm, "ViewKind")->setCurrentIndex(1);
+        ok &= dftForm->Analyse(QStringLiteral("WAVs/SpeechLike-16bit-mono.wav"), true, 0);
+        Wait(200);
+        ok &= Save(dftForm, folder, "spectrogram.png");
         dftForm->close();
         Wait(200);
+
+        // The sampling lab from the Tools menu: 7 kHz sampled at 8 kHz with 4 bits folds to
+        // 1 kHz, the ideal anti-alias filter shown beside.
+        mainForm.findChild<QAction *>(QStringLiteral("SamplingLabItem"))->trigger();
+        TSamplingForm &lab = windows.samplingForm;
+        Wait(300);
+        Enter(&lab, "SignalFrequency", QStringLiteral("7000"));
+        Enter(&lab, "Bits", QStringLiteral("4"));
+        ok &= Save(&lab, folder, "samplinglab.png");
+        lab.close();
+        Wait(200);
+        // Poles and zeros of the designed filter, a 4th-order low pass rounded to 8 bits: the
+        // rounded poles (hollow) have left the exact ones.
+        Click(&mainForm, "DesignedFilter");
+        TPoleZeroForm &poleZeroForm = windows.poleZeroForm;
+        WhileModal(
+            digitalForm, [&] { Click(&mainForm, "DigitalFiltersDesign"); }, [] { return true; },
+            [&] {
+                for (QAbstractButton *radio : digitalForm.findChildren<QAbstractButton *>()) {
+                    if (radio->text() == QLatin1String("Low Pass") ||
+                        radio->text() == QLatin1String("4th")) {
+                        Click(radio);
+                    }
+                }
+                Enter(&digitalForm, "sfFrequency", QStringLiteral("1500"));
+                Enter(&digitalForm, "sQfactor", QStringLiteral("3"));
+                Find<QComboBox>(&digitalForm, "CoefficientBits")->setCurrentIndex(1);
+                Find(&digitalForm, "BodePlot")->setFocus();
+                Click(&digitalForm, "BodePlot");
+                ok &= Save(&digitalForm, folder, "designer-rounded.png");
+                Click(&digitalForm, "PoleZeroPlot");
+                Wait(300);
+                ok &= Save(&poleZeroForm, folder, "polezero.png");
+                poleZeroForm.close();
+            });
         mainForm.close();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "failed: %s\n", e.what());

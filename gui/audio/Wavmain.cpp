@@ -1,17 +1,21 @@
-#include "audio/Wavmain.h"
+#include "gui/audio/Wavmain.h"
 
-#include "app/Guarded.h"
-#include "app/ProgramFolder.h"
-#include "app/UiServices.h"
-#include "audio/SoundPlayer.h"
-#include "common/NumberText.h"
-#include "spectrum/Dftmain.h"
-#include "spectrum/SpectrumAnalysis.h"
-#include "spectrum/SpectrumWindows.h"
-#include "widgets/Named.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
+#include "core/common/NumberText.h"
+#include "core/spectrum/SpectrumAnalysis.h"
+#include "gui/services/ChunkDriver.h"
+#include "gui/services/Guarded.h"
+#include "gui/services/MessagePump.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/SoundPlayer.h"
+#include "gui/services/UiServices.h"
+#include "gui/spectrum/Dftmain.h"
+#include "gui/spectrum/SpectrumWindows.h"
+#include "gui/tools/Fileedit.h"
+#include "gui/widgets/Named.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
+#include "gui/widgets/Wiring.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -46,14 +50,15 @@ TWAVMainForm::TWAVMainForm(UiServices &services_, SoundPlayer &player_, NoiseGen
     compact.setPointSizeF(std::min(compact.pointSizeF(), 8.0));
     setFont(compact);
     CreateControls();
+    CreateRealTime();
     resize(960, 720);
     ConnectHandlers();
     FormCreate();
 }
 
 TWAVMainForm::~TWAVMainForm() {
-    stopFlag = true;
-    viewTimer->stop();
+    pump.RequestStop();
+    viewDriver.reset();
     Timer1->stop();
     if (view) {
         view->Close();
@@ -75,42 +80,49 @@ long long TWAVMainForm::ViewSamples() const {
 // Wiring
 
 void TWAVMainForm::ConnectHandlers() {
-    auto onClick = [this](QAbstractButton *b, void (TWAVMainForm::*handler)()) {
-        connect(b, &QAbstractButton::clicked, this, guarded(this, services, handler));
-    };
-    onClick(GetInputFile, &TWAVMainForm::GetInputFileClick);
-    onClick(GetOutputFile, &TWAVMainForm::GetOutputFileClick);
-    onClick(PlayInput, &TWAVMainForm::PlayInputClick);
-    onClick(PlayOutput, &TWAVMainForm::PlayOutputClick);
-    onClick(SpeedUp, &TWAVMainForm::SpeedUpClick);
-    onClick(SlowDown, &TWAVMainForm::SlowDownClick);
-    onClick(ModifyFile, &TWAVMainForm::ModifyFileClick);
-    onClick(FFT_Filtering, &TWAVMainForm::FFT_FilteringClick);
-    onClick(FrequencyShifter, &TWAVMainForm::FrequencyShifterClick);
-    onClick(FrequencyRotater, &TWAVMainForm::FrequencyRotaterClick);
-    onClick(Robot, &TWAVMainForm::RobotClick);
-    onClick(Retard, &TWAVMainForm::RetardClick);
-    onClick(DFT_Input, &TWAVMainForm::DFT_InputClick);
-    onClick(FFT_Input, &TWAVMainForm::FFT_InputClick);
-    onClick(DFT_Output, &TWAVMainForm::DFT_OutputClick);
-    onClick(FFT_Output, &TWAVMainForm::FFT_OutputClick);
-    onClick(fDFT, &TWAVMainForm::fDFTClick);
-    onClick(fFFT, &TWAVMainForm::fFFTClick);
-    onClick(CopyInputFile, &TWAVMainForm::CopyInputFileClick);
-    onClick(CopyData, &TWAVMainForm::CopyDataClick);
-    onClick(CoupleScale, &TWAVMainForm::CoupleScaleClick);
-    onClick(Rectify, &TWAVMainForm::RectifyClick);
-    onClick(AddNoise, &TWAVMainForm::AddNoiseClick);
-    onClick(DesignNetwork, &TWAVMainForm::DesignNetworkClick);
-    onClick(NetworkFiltering, &TWAVMainForm::NetworkFilteringClick);
-    for (QRadioButton *r : {NormalNoise, GaussianNoise, HalfRectify, FullRectify}) {
-        onClick(r, &TWAVMainForm::ReadOptionBoxes);
+    Wiring<TWAVMainForm> wire(this, services);
+    ConnectButtons(wire);
+    ConnectFields(wire);
+    ConnectFilesAndDisplay();
+}
+
+void TWAVMainForm::ConnectButtons(Wiring<TWAVMainForm> &wire) {
+    wire.OnClick(GetInputFile, &TWAVMainForm::GetInputFileClick);
+    wire.OnClick(GetOutputFile, &TWAVMainForm::GetOutputFileClick);
+    wire.OnClick(PlayInput, &TWAVMainForm::PlayInputClick);
+    wire.OnClick(PlayOutput, &TWAVMainForm::PlayOutputClick);
+    wire.OnClick(SpeedUp, &TWAVMainForm::SpeedUpClick);
+    wire.OnClick(SlowDown, &TWAVMainForm::SlowDownClick);
+    wire.OnClick(ModifyFile, &TWAVMainForm::ModifyFileClick);
+    wire.OnClick(FFT_Filtering, &TWAVMainForm::FFT_FilteringClick);
+    wire.OnClick(FrequencyShifter, &TWAVMainForm::FrequencyShifterClick);
+    wire.OnClick(FrequencyRotater, &TWAVMainForm::FrequencyRotaterClick);
+    wire.OnClick(Robot, &TWAVMainForm::RobotClick);
+    wire.OnClick(Retard, &TWAVMainForm::RetardClick);
+    wire.OnClick(DFT_Input, &TWAVMainForm::DFT_InputClick);
+    wire.OnClick(FFT_Input, &TWAVMainForm::FFT_InputClick);
+    wire.OnClick(Spectrogram_Input, &TWAVMainForm::Spectrogram_InputClick);
+    wire.OnClick(DFT_Output, &TWAVMainForm::DFT_OutputClick);
+    wire.OnClick(FFT_Output, &TWAVMainForm::FFT_OutputClick);
+    wire.OnClick(fDFT, &TWAVMainForm::fDFTClick);
+    wire.OnClick(fFFT, &TWAVMainForm::fFFTClick);
+    wire.OnClick(CopyInputFile, &TWAVMainForm::CopyInputFileClick);
+    wire.OnClick(CopyData, &TWAVMainForm::CopyDataClick);
+    wire.OnClick(traces.CoupleScale, &TWAVMainForm::CoupleScaleClick);
+    wire.OnClick(filter.Rectify, &TWAVMainForm::RectifyClick);
+    wire.OnClick(filter.AddNoise, &TWAVMainForm::AddNoiseClick);
+    wire.OnClick(DesignNetwork, &TWAVMainForm::DesignNetworkClick);
+    wire.OnClick(filter.NetworkFiltering, &TWAVMainForm::NetworkFilteringClick);
+    for (QRadioButton *r :
+         {filter.NormalNoise, filter.GaussianNoise, filter.HalfRectify, filter.FullRectify}) {
+        wire.OnClick(r, &TWAVMainForm::ReadOptionBoxes);
     }
-    for (QRadioButton *r : {BandPass, BandReject, HighPass, LowPass, HighPass2, LowPass2}) {
+    for (QRadioButton *r : {filter.BandPass, filter.BandReject, filter.HighPass, filter.LowPass,
+                            filter.HighPass2, filter.LowPass2}) {
         connect(r, &QRadioButton::clicked, this,
                 guarded(this, services, [this, r] { BandPassClick(r); }));
     }
-    for (QRadioButton *r : {Diffrentiate, Integrate}) {
+    for (QRadioButton *r : {filter.Diffrentiate, filter.Integrate}) {
         connect(r, &QRadioButton::clicked, this,
                 guarded(this, services, [this, r] { DiffrentiateClick(r); }));
     }
@@ -122,36 +134,34 @@ void TWAVMainForm::ConnectHandlers() {
         connect(b, &QPushButton::clicked, this,
                 guarded(this, services, [this, b = b, kind = kind] { ViewClick(b, kind); }));
     }
+}
 
-    auto onAccepted = [this](NumberEdit *edit, auto handler) {
-        connect(edit, &NumberEdit::accepted, this, guarded(this, services, handler));
-    };
-    onAccepted(sfFrequency, [this] { sfFrequencyExit(); });
-    onAccepted(sQfactor, [this] { sQfactorExit(); });
-    onAccepted(sfAmplification, [this] { sfAmplificationExit(); });
-    onAccepted(sSN_Ratio, [this] { sSN_RatioExit(); });
-    onAccepted(sSpeedFactor, [this] { sSpeedFactorExit(); });
-    onAccepted(sSignal1Scale, [this] { sSignalScaleExit(1); });
-    onAccepted(sSignal2Scale, [this] { sSignalScaleExit(2); });
-    onAccepted(sTimeScale, [this] { sTimeScaleExit(); });
-    onAccepted(sSignal1Shift, [this] { sSignalShiftExit(1); });
-    onAccepted(sSignal2Shift, [this] { sSignalShiftExit(2); });
+void TWAVMainForm::ConnectFields(Wiring<TWAVMainForm> &wire) {
+    wire.OnAccepted(filter.sfFrequency, [this] { sfFrequencyExit(); });
+    wire.OnAccepted(filter.sQfactor, [this] { sQfactorExit(); });
+    wire.OnAccepted(filter.sfAmplification, [this] { sfAmplificationExit(); });
+    wire.OnAccepted(filter.sSN_Ratio, [this] { sSN_RatioExit(); });
+    wire.OnAccepted(sSpeedFactor, [this] { sSpeedFactorExit(); });
+    wire.OnAccepted(traces.sSignal1Scale, [this] { sSignalScaleExit(1); });
+    wire.OnAccepted(traces.sSignal2Scale, [this] { sSignalScaleExit(2); });
+    wire.OnAccepted(traces.sTimeScale, [this] { sTimeScaleExit(); });
+    wire.OnAccepted(traces.sSignal1Shift, [this] { sSignalShiftExit(1); });
+    wire.OnAccepted(traces.sSignal2Shift, [this] { sSignalShiftExit(2); });
 
-    auto onStep = [this](Stepper *s, auto handler) {
-        connect(s, &Stepper::clicked, this, guarded(this, services, handler));
-    };
-    onStep(fFrequencyI, [this](bool up) { fFrequencyIClick(up); });
-    onStep(QfactorI, [this](bool up) { QfactorIClick(up); });
-    onStep(fAmplificationI, [this](bool up) { fAmplificationIClick(up); });
-    onStep(TimeScaleI, [this](bool up) { TimeScaleIClick(up); });
-    onStep(TimeScaleM, [this](bool up) { TimeScaleMClick(up); });
-    onStep(Signal1ScaleI, [this](bool up) { SignalScaleIClick(1, up); });
-    onStep(Signal2ScaleI, [this](bool up) { SignalScaleIClick(2, up); });
-    onStep(Signal1ScaleM, [this](bool up) { SignalScaleMClick(1, up); });
-    onStep(Signal2ScaleM, [this](bool up) { SignalScaleMClick(2, up); });
-    onStep(Signal1ShiftI, [this](bool up) { SignalShiftIClick(1, up); });
-    onStep(Signal2ShiftI, [this](bool up) { SignalShiftIClick(2, up); });
+    wire.OnStep(filter.fFrequencyI, [this](bool up) { fFrequencyIClick(up); });
+    wire.OnStep(filter.QfactorI, [this](bool up) { QfactorIClick(up); });
+    wire.OnStep(filter.fAmplificationI, [this](bool up) { fAmplificationIClick(up); });
+    wire.OnStep(traces.TimeScaleI, [this](bool up) { TimeScaleIClick(up); });
+    wire.OnStep(traces.TimeScaleM, [this](bool up) { TimeScaleMClick(up); });
+    wire.OnStep(traces.Signal1ScaleI, [this](bool up) { SignalScaleIClick(1, up); });
+    wire.OnStep(traces.Signal2ScaleI, [this](bool up) { SignalScaleIClick(2, up); });
+    wire.OnStep(traces.Signal1ScaleM, [this](bool up) { SignalScaleMClick(1, up); });
+    wire.OnStep(traces.Signal2ScaleM, [this](bool up) { SignalScaleMClick(2, up); });
+    wire.OnStep(traces.Signal1ShiftI, [this](bool up) { SignalShiftIClick(1, up); });
+    wire.OnStep(traces.Signal2ShiftI, [this](bool up) { SignalShiftIClick(2, up); });
+}
 
+void TWAVMainForm::ConnectFilesAndDisplay() {
     // The file names: the caret goes to the end; the fields hand the focus to their buttons.
     for (auto [edit, next] : {std::pair{InputFile, GetInputFile}, {OutputFile, GetOutputFile}}) {
         connect(edit, &QLineEdit::textChanged, this,
@@ -164,27 +174,29 @@ void TWAVMainForm::ConnectHandlers() {
             [this] { settings.outputFileName = OutputFile->text().toStdString(); });
 
     connect(Timer1, &QTimer::timeout, this, guarded(this, services, &TWAVMainForm::Timer1Timer));
-    connect(viewTimer, &QTimer::timeout, this, guarded(this, services, &TWAVMainForm::ViewChunk));
     connect(Image2, &PlotImage::mouseMoved, this,
             guarded(this, services, [this](int x, int y) { Image2MouseMove(x, y); }));
     connect(Image2, &PlotImage::resized, this, [this] { RebindDisplay(); });
     Image2->MeasureWith(&scope, PlotImage::Axis::TimeMs);
     Image2->SetServices(&services);
+    Image2->zoomFields = guarded(this, services, [this](const kaldorium::PlotView &shown) {
+        traces.ZoomFields(settings, shown);
+    });
 }
 
 void TWAVMainForm::FormCreate() {
     programFolder = ProgramFolder();
-    settings.filterFrequency = ParseDouble(sfFrequency->text().toStdString());
-    settings.qFactor = ParseDouble(sQfactor->text().toStdString());
-    settings.amplification = ParseDouble(sfAmplification->text().toStdString());
+    settings.filterFrequency = ParseDouble(filter.sfFrequency->text().toStdString());
+    settings.qFactor = ParseDouble(filter.sQfactor->text().toStdString());
+    settings.amplification = ParseDouble(filter.sfAmplification->text().toStdString());
     settings.samplingPeriod = ParseDouble(sTs->text().toStdString());
     settings.snRatio = 100.0;
     settings.speedFactor = ParseDouble(sSpeedFactor->text().toStdString());
-    settings.timeScale = ParseDouble(sTimeScale->text().toStdString());
-    settings.signal1Scale = ParseDouble(sSignal1Scale->text().toStdString());
-    settings.signal2Scale = ParseDouble(sSignal2Scale->text().toStdString());
-    settings.signal1Shift = ParseDouble(sSignal1Shift->text().toStdString());
-    settings.signal2Shift = ParseDouble(sSignal2Shift->text().toStdString());
+    settings.timeScale = ParseDouble(traces.sTimeScale->text().toStdString());
+    settings.signal1Scale = ParseDouble(traces.sSignal1Scale->text().toStdString());
+    settings.signal2Scale = ParseDouble(traces.sSignal2Scale->text().toStdString());
+    settings.signal1Shift = ParseDouble(traces.sSignal1Shift->text().toStdString());
+    settings.signal2Shift = ParseDouble(traces.sSignal2Shift->text().toStdString());
     settings.filterKind = fkBandPass;
     ReadOptionBoxes();
     scope.Bind(&canvas, 0.0, 5.0, -1.0, 1.0);
@@ -223,11 +235,10 @@ void TWAVMainForm::FormActivate() {
 }
 
 void TWAVMainForm::closeEvent(QCloseEvent *event) {
-    stopFlag = true;
-    if (view) {
-        StopView();
-    }
+    pump.RequestStop();
+    StopView();
     inputFile.CloseFile();
+    playbackNotice.Reset();
     // A window still analysing is freed once its analysis has returned; the action that started
     // it no longer touches it.
     ReleaseSpectrumWindows();
@@ -242,13 +253,13 @@ void TWAVMainForm::ReleaseSpectrumWindows() {
 // ---------------------------------------------------------------------------------------------
 // Busy and idle
 
-TWAVMainForm::BlockAction::BlockAction(TWAVMainForm &form_) : form(form_) {
+TWAVMainForm::BlockAction::BlockAction(TWAVMainForm &form_, int intervalMs) : form(form_) {
     if (form.IsBusy()) {
         return;
     }
     entered = true;
     form.blockActionRunning = true;
-    form.stopFlag = false;
+    form.pump.Start(intervalMs);
     form.UpdateControls();
 }
 
@@ -261,13 +272,12 @@ TWAVMainForm::BlockAction::~BlockAction() {
 }
 
 bool TWAVMainForm::BlockAction::ProcessMessages() {
-    QCoreApplication::processEvents();
-    return !form.stopFlag;
+    return form.pump.Pump();
 }
 
 void TWAVMainForm::UpdateControls() {
     const bool viewing = view != nullptr;
-    const bool derivative = Diffrentiate->isChecked() || Integrate->isChecked();
+    const bool derivative = filter.Diffrentiate->isChecked() || filter.Integrate->isChecked();
     const bool playIn = playing == Playing::Input;
     const bool playOut = playing == Playing::Output;
     const bool playAny = playing != Playing::None;
@@ -277,7 +287,8 @@ void TWAVMainForm::UpdateControls() {
     }
     // Loops and block actions hide every other action; playback hides the effects and copies.
     const bool actionsHidden = viewing || blockActionRunning;
-    for (QPushButton *b : {DFT_Input, DFT_Output, FFT_Input, FFT_Output, fDFT, fFFT}) {
+    for (QPushButton *b :
+         {DFT_Input, DFT_Output, FFT_Input, FFT_Output, Spectrogram_Input, fDFT, fFFT}) {
         b->setVisible(!actionsHidden);
     }
     for (QPushButton *b : {ModifyFile, FrequencyShifter, FrequencyRotater, Robot, Retard,
@@ -292,5 +303,5 @@ void TWAVMainForm::UpdateControls() {
     PlayOutput->setVisible(!blockActionRunning && !playIn);
     PlayInput->setText(playIn ? QStringLiteral("Stop") : QStringLiteral("Play"));
     PlayOutput->setText(playOut ? QStringLiteral("Stop") : QStringLiteral("Play"));
-    DesignNetwork->setVisible(NetworkFiltering->isChecked() && !blockActionRunning);
+    DesignNetwork->setVisible(filter.NetworkFiltering->isChecked() && !blockActionRunning);
 }

@@ -1,18 +1,29 @@
 #pragma once
 
-#include "audio/WavEffects.h"
-#include "audio/WavViews.h"
-#include "audio/WaveFile.h"
-#include "signal/Oscilloscopeclass.h"
-#include "spectrum/Transforms.h"
-#include "widgets/ImageCanvas.h"
+#include "core/audio/WavEffects.h"
+#include "core/audio/WavViews.h"
+#include "core/audio/WaveFile.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/spectrum/Transforms.h"
+#include "gui/audio/WavmainRealTime.h"
+#include "gui/services/MessagePump.h"
+#include "gui/services/PlaybackNotice.h"
+#include "gui/widgets/FilterControls.h"
+#include "gui/widgets/ImageCanvas.h"
+#include "gui/widgets/TraceScaleControls.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
+class AudioStream;
+class ChunkDriver;
+template <typename Form> class Wiring;
 class QButtonGroup;
+class QGridLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -59,17 +70,22 @@ public:
     //     BlockAction action(*this);
     //     if (!action.Entered()) return;
     //     for (each block) { ...; if (!action.ProcessMessages()) break; }
+    //
+    // Messages run through the window's one MessagePump, at most every `intervalMs` (0: at every
+    // call); closing the window is its stop request.
     class BlockAction {
     public:
-        explicit BlockAction(TWAVMainForm &form);
+        explicit BlockAction(TWAVMainForm &form, int intervalMs = 0);
         ~BlockAction();
         BlockAction(const BlockAction &) = delete;
         BlockAction &operator=(const BlockAction &) = delete;
 
         bool Entered() const { return entered; }
-        // Lets pending window messages run once; false when the action must stop now (the
-        // window is closing).
+        // Lets pending window messages run (when the interval has passed); false when the action
+        // must stop now (the window is closing).
         bool ProcessMessages();
+        // ProcessMessages as the core's progress callback.
+        kaldorium::Progress AsProgress() { return form.pump.AsProgress(); }
 
     private:
         TWAVMainForm &form;
@@ -87,6 +103,9 @@ public:
 
     // One chunk of the running view (its timer calls it; tests may too, to step exactly).
     void ViewChunk();
+
+    // The live sound of real-time views and Test; none: they stay silent.
+    void SetAudioStream(AudioStream *stream);
 
     // The spectrum windows opened from this window, oldest first.
     const SpectrumWindows &Spectra() const { return *spectrumWindows; }
@@ -107,18 +126,32 @@ private:
     enum class Playing { None, Input, Output };
 
     void CreateControls();
+    void CreateFileGroup(QHBoxLayout *top);
+    void CreateFormatReadOuts(QVBoxLayout *fileLayout);
+    void CreateFilterGroup(QHBoxLayout *top);
+    void CreateConditioning(QGridLayout *filterGrid);
+    void CreateEffects(QVBoxLayout *filterOuter);
+    void CreateDisplay(QVBoxLayout *outer);
+    void KeepPlacesAndHide();
     void ConnectHandlers();
+    void ConnectButtons(Wiring<TWAVMainForm> &wire);
+    void ConnectFields(Wiring<TWAVMainForm> &wire);
+    void ConnectFilesAndDisplay();
     void FormCreate();
     void FormActivate();
 
-    // Files (WavmainFiles.cpp)
+    // Files (WavmainViews.cpp)
     bool AcceptInput(bool force);
-    bool LoadSpecifications();
+    // Shows the format of the file named in InputFile; false, with the reason in `why` where
+    // there is one, when the file cannot be read or its samples cannot be converted.
+    bool LoadSpecifications(QString &why);
     bool AcceptOutput(bool force);
     bool OutputIsValidWav();
     void GetInputFileClick();
     void GetOutputFileClick();
     void ShowError(const QString &title, const QString &text);
+    // The "DSP Error" box (UiServices::ReportError), counted as the window's own dialog.
+    void ReportError(const QString &text);
     // The path of a file field's text as the file system spells it.
     static std::string FilePath(const QString &text);
 
@@ -126,15 +159,27 @@ private:
     void ViewClick(QPushButton *button, kaldorium::WavView::Kind kind);
     void StartView(QPushButton *button, kaldorium::WavView::Kind kind);
     void StopView();
+    // Every way out of a view: the window idle again, the last picture shown.
+    void EndView();
     QString RestingCaption(const QPushButton *button) const;
     void Image2MouseMove(int x, int y);
     void RebindDisplay();
+
+    // Real time (WavmainRealTime.cpp)
+    void CreateRealTime();
+    void BeginRealTime(kaldorium::WavView::Kind kind);
+    // One chunk of the running view, and its frames to the sound while it is heard.
+    bool ViewStep(int count);
+    RealTimeSession *realTime = nullptr;
+    std::optional<WavSecondChannel> secondChannel;
 
     // Playback
     void PlayInputClick();
     void PlayOutputClick();
     void Timer1Timer();
     void StopPlaying();
+    // Stops the sound and tells the user (once per window session) when it cannot be heard.
+    bool PlaybackFailed();
 
     // The visibility and enabled state of every action control, from the window's state: a
     // running view, a block action, playback and the filter kind.
@@ -190,6 +235,7 @@ private:
     // Spectra and exports (WavmainSpectra.cpp)
     void DFT_InputClick();
     void FFT_InputClick();
+    void Spectrogram_InputClick();
     void DFT_OutputClick();
     void FFT_OutputClick();
     void fDFTClick();
@@ -197,11 +243,15 @@ private:
     void CopyInputFileClick();
     void CopyDataClick();
     // Opens a spectrum window on the file named by `field`.
-    void OpenSpectrumWindow(const QLineEdit *field, bool fft);
+    void OpenSpectrumWindow(const QLineEdit *field, bool fft, bool spectrogram = false);
     // The averaged spectra of the input and the filtered input, drawn on the display.
     void DrawPairedSpectra(bool fft);
-    // Copies the input into the output by `write`, reporting a failure.
-    template <typename Write> void Export(Write &&write);
+    // Copies the input into the file `output` by `write`, reporting a failure.
+    template <typename Write> void Export(const QString &output, Write &&write);
+    // The text file "Copy Samples" writes, named by the user; "" when cancelled or refused.
+    // Asks before replacing a WAVE file.
+    QString SamplesFileName();
+    QString samplesFile; // the last text file of the samples
     // Releases the spectrum windows, stopping their analyses first.
     void ReleaseSpectrumWindows();
 
@@ -220,32 +270,29 @@ private:
     QString programFolder;
     int inputChannels = 1;
     unsigned inputSamples = 1;
-    bool stopFlag = false;
+    MessagePump pump; // the block actions' messages and stop request
     ImageCanvas canvas;
     kaldorium::Oscilloscope scope;
     std::unique_ptr<kaldorium::WavView> view;
     QPushButton *viewButton = nullptr; // the button of the running view
-    QElapsedTimer repaintClock;        // since the display was last shown during a view
+    std::unique_ptr<ChunkDriver> viewDriver;
     bool blockActionRunning = false;
     Playing playing = Playing::None;
+    PlaybackNotice playbackNotice;
     // Own dialogs take the activation away; coming back from them is no activation.
     int ownDialogs = 0;
     bool deactivatedByOwnDialog = false;
     bool centred = false;
 
-    // Spectrum windows on demand (at most six), the averaged spectra drawn here (made at their
-    // first use) and the block actions' working arrays.
+    // Spectrum windows on demand (at most six) and the averaged spectra drawn here (made at their
+    // first use); the block actions keep their working arrays in the core.
     std::unique_ptr<SpectrumWindows> spectrumWindows;
     std::unique_ptr<kaldorium::PairedSpectrumAnalysis> pairedSpectra;
-    std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockA{};
-    std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockB{};
-    std::array<kaldorium::Complex, kaldorium::kMaxTransformLength> blockC{};
-    std::array<double, kaldorium::kMaxTransformLength> magnitudes{};
 
     // File specifications
     QGroupBox *OscillatorSpecs;
     QLineEdit *InputFile;
-    QPushButton *GetInputFile, *PlayInput, *iView, *DFT_Input, *FFT_Input;
+    QPushButton *GetInputFile, *PlayInput, *iView, *DFT_Input, *FFT_Input, *Spectrogram_Input;
     NumberEdit *sFormat, *sChannels, *sSampleRate, *sBytesPerSec, *sBytesPerSample,
         *sBitsPerChannel, *sBytes, *sSamples, *sSeconds, *sTs;
     QCheckBox *Compressed;
@@ -254,40 +301,20 @@ private:
     QGroupBox *DFT_Window;
     QButtonGroup *DFT_WindowItems;
 
-    // Filter specifications
+    // Filter specifications: the parameters, kinds and conditioning shared with the main window
     QGroupBox *Filter_Specs;
-    QRadioButton *BandPass, *BandReject, *HighPass, *LowPass, *HighPass2, *LowPass2, *Diffrentiate,
-        *Integrate, *NetworkFiltering;
+    FilterControls filter;
     QPushButton *DesignNetwork;
-    QLabel *Label1, *Label2, *Label3;
-    NumberEdit *sfFrequency, *sQfactor, *sfAmplification;
-    Stepper *fFrequencyI, *QfactorI, *fAmplificationI;
     QPushButton *fTest;
     QLineEdit *OutputFile;
     QPushButton *GetOutputFile, *PlayOutput, *oView, *DFT_Output, *FFT_Output, *fDFT, *fFFT;
-    QCheckBox *Rectify;
-    QGroupBox *RectifyGroup;
-    QRadioButton *HalfRectify, *FullRectify;
-    QCheckBox *AddNoise;
-    QGroupBox *NoiseGroup;
-    QRadioButton *NormalNoise, *GaussianNoise;
-    NumberEdit *sSN_Ratio;
-    QLabel *sSN_Label;
     QPushButton *ModifyFile, *FFT_Filtering, *FrequencyShifter, *FrequencyRotater, *Robot, *Retard;
     NumberEdit *FrequencyShift, *FrequencyShift2;
 
     // Time axis, traces, display
     QWidget *Panel2, *Panel4;
-    NumberEdit *sTimeScale;
-    Stepper *TimeScaleI, *TimeScaleM;
-    QLabel *TimeScaleLabel;
-    NumberEdit *ClickX, *ClickY;
-    NumberEdit *sSignal1Scale, *sSignal1Shift, *sSignal2Scale, *sSignal2Shift;
-    Stepper *Signal1ScaleI, *Signal1ScaleM, *Signal1ShiftI, *Signal2ScaleI, *Signal2ScaleM,
-        *Signal2ShiftI;
-    QCheckBox *CoupleScale;
+    TraceScaleControls traces;
     PlotImage *Image2;
     QLabel *MessageLabel;
     QTimer *Timer1;
-    QTimer *viewTimer;
 };

@@ -1,15 +1,15 @@
-#include "audio/Wavmain.h"
+#include "gui/audio/Wavmain.h"
 
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "widgets/NumberEdit.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/common/ScopeExit.h"
+#include "gui/widgets/NumberEdit.h"
 
 #include <QButtonGroup>
-#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <cstdint>
-#include <functional>
-#include <utility>
+#include <string>
 
 // The file-to-file effects. Each runs as a block action (see TWAVMainForm::BlockAction) over the
 // accepted input and output; the core writes the output and closes both files however it ends.
@@ -20,19 +20,17 @@ namespace {
 
 // Pending window messages run at most this often while an effect works (ms): often enough for
 // the window to repaint, seldom enough not to slow the effect down.
-constexpr qint64 kMessageInterval = 50;
+constexpr int kMessageInterval = 50;
 
-// Runs its action when the scope is left, however it is left.
-class AtExit {
-public:
-    explicit AtExit(std::function<void()> action_) : action(std::move(action_)) {}
-    ~AtExit() { action(); }
-    AtExit(const AtExit &) = delete;
-    AtExit &operator=(const AtExit &) = delete;
-
-private:
-    std::function<void()> action;
-};
+// The whole number in `field`; a text that is not one is refused with the label the window shows
+// beside the box, since two boxes feed the same effect.
+int WholeNumber(const QLineEdit *field, const char *label) {
+    try {
+        return ParseInt(field->text().toStdString());
+    } catch (const ConversionError &e) {
+        throw ConversionError(std::string(label) + ": " + e.what());
+    }
+}
 
 bool ReadsShift(WavEffectKind kind) {
     return kind == WavEffectKind::FrequencyShifter || kind == WavEffectKind::FrequencyRotater ||
@@ -92,10 +90,10 @@ WavEffectSettings TWAVMainForm::EffectSettings(WavEffectKind kind) const {
                    : WindowKind::NoWindow;
     // Only the effects that use the integer fields read them.
     if (ReadsShift(kind)) {
-        s.shift = ParseInt(FrequencyShift->text().toStdString());
+        s.shift = WholeNumber(FrequencyShift, "Frequency Shift");
     }
     if (kind == WavEffectKind::Robot) {
-        s.shift2 = ParseInt(FrequencyShift2->text().toStdString());
+        s.shift2 = WholeNumber(FrequencyShift2, "Factor");
     }
     return s;
 }
@@ -113,7 +111,7 @@ void TWAVMainForm::RunEffect(WavEffectKind kind) {
     try {
         s = EffectSettings(kind);
     } catch (const ConversionError &e) {
-        ShowError(QStringLiteral("DSP Error"), QString::fromStdString(e.what()));
+        ReportError(QString::fromStdString(e.what()));
         return;
     }
     const int typedShift = s.shift;
@@ -121,13 +119,13 @@ void TWAVMainForm::RunEffect(WavEffectKind kind) {
     WavEffectResult result;
     {
         // The dialogs let other messages run: something else may have started meanwhile.
-        BlockAction action(*this);
+        BlockAction action(*this, kMessageInterval);
         if (!action.Entered()) {
             return;
         }
         // Left before the action ends, also by an exception: the bar goes, and a shift that the
         // effect cut to its band is shown as it was used.
-        AtExit tidy([this, &s, typedShift] {
+        const ScopeExit tidy([this, &s, typedShift] {
             EffectProgress->hide();
             if (s.shift != typedShift) {
                 FrequencyShift->setText(QString::number(s.shift));
@@ -135,19 +133,13 @@ void TWAVMainForm::RunEffect(WavEffectKind kind) {
         });
         // From no value: the first report changes it, whatever the last effect left.
         EffectProgress->reset();
-        QElapsedTimer sinceMessages;
-        const WavEffectProgress progress = [&](std::uint32_t done, std::uint32_t total) {
-            const int percent =
-                total == 0 ? 100 : static_cast<int>(std::uint64_t{done} * 100u / total);
+        const Progress progress = [&](long long done, long long total) {
+            const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
             EffectProgress->setValue(percent);
             if (EffectProgress->isHidden()) {
                 EffectProgress->show();
             }
             // The first report lets the bar appear at once, the others keep the window painted.
-            if (sinceMessages.isValid() && sinceMessages.elapsed() < kMessageInterval) {
-                return true;
-            }
-            sinceMessages.start();
             return action.ProcessMessages();
         };
         WavEffects effects(network, noise, effectBlocks);
@@ -156,6 +148,6 @@ void TWAVMainForm::RunEffect(WavEffectKind kind) {
     }
     // The window is idle again before the message shows.
     if (result.status == WavEffectStatus::Refused || result.status == WavEffectStatus::Failed) {
-        ShowError(QStringLiteral("DSP Error"), QString::fromStdString(result.message));
+        ReportError(QString::fromStdString(result.message));
     }
 }

@@ -1,12 +1,12 @@
-#include "audio/Wavmain.h"
+#include "gui/audio/Wavmain.h"
 
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "tools/Filternetwork.h"
-#include "widgets/FieldInput.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/Stepper.h"
-#include "workbench/FieldRules.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/workbench/FieldRules.h"
+#include "gui/tools/Filternetwork.h"
+#include "gui/widgets/FieldInput.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/Stepper.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,40 +18,23 @@
 using namespace kaldorium;
 using namespace fieldinput;
 
-namespace {
-
-QString General(double v) {
-    return QString::fromStdString(FormatGeneral(v));
-}
-
-} // namespace
-
 // ---------------------------------------------------------------------------------------------
 // Fields
 
 void TWAVMainForm::sfFrequencyExit() {
-    double v = ReadField(sfFrequency, "1");
-    if (v > Nyquist()) {
-        v = Nyquist();
-        sfFrequency->setText(General(v));
-    }
-    if (v > 0) {
-        settings.filterFrequency = v;
-    } else {
-        sfFrequency->setText(General(settings.filterFrequency));
-    }
+    filter.FrequencyExit(settings, Nyquist());
 }
 
 void TWAVMainForm::sQfactorExit() {
-    AcceptPositive(sQfactor, "1", settings.qFactor);
+    filter.QfactorExit(settings);
 }
 
 void TWAVMainForm::sfAmplificationExit() {
-    AcceptPositive(sfAmplification, "1", settings.amplification);
+    filter.AmplificationExit(settings);
 }
 
 void TWAVMainForm::sSN_RatioExit() {
-    AcceptPositive(sSN_Ratio, "1", settings.snRatio);
+    filter.SN_RatioExit(settings);
 }
 
 void TWAVMainForm::sSpeedFactorExit() {
@@ -59,35 +42,23 @@ void TWAVMainForm::sSpeedFactorExit() {
 }
 
 void TWAVMainForm::sSignalScaleExit(int trace) {
-    AcceptPositive(trace == 1 ? sSignal1Scale : sSignal2Scale, "1",
-                   trace == 1 ? settings.signal1Scale : settings.signal2Scale);
-    CoupleScales(trace);
+    traces.ScaleExit(settings, trace);
 }
 
 void TWAVMainForm::sTimeScaleExit() {
-    AcceptPositive(sTimeScale, "1", settings.timeScale);
+    traces.TimeScaleExit(settings);
 }
 
 void TWAVMainForm::sSignalShiftExit(int trace) {
-    (trace == 1 ? settings.signal1Shift : settings.signal2Shift) =
-        ReadField(trace == 1 ? sSignal1Shift : sSignal2Shift, "0");
+    traces.ShiftExit(settings, trace);
 }
 
 void TWAVMainForm::CoupleScales(int changed) {
-    if (!CoupleScale->isChecked()) {
-        return;
-    }
-    if (changed == 1) {
-        settings.signal2Scale = settings.signal1Scale;
-        sSignal2Scale->setText(sSignal1Scale->text());
-    } else {
-        settings.signal1Scale = settings.signal2Scale;
-        sSignal1Scale->setText(sSignal2Scale->text());
-    }
+    traces.CoupleScales(settings, changed);
 }
 
 void TWAVMainForm::CoupleScaleClick() {
-    if (!CoupleScale->isChecked()) {
+    if (!traces.CoupleScale->isChecked()) {
         return;
     }
     const bool first = settings.signal1Scale >= settings.signal2Scale;
@@ -98,75 +69,52 @@ void TWAVMainForm::CoupleScaleClick() {
 // Steppers
 
 void TWAVMainForm::fFrequencyIClick(bool up) {
-    const double v = SteppedValue(sfFrequency, up, 100.0, Clamp::ToOne);
-    settings.filterFrequency = std::min(v, Nyquist());
-    sfFrequency->setText(General(settings.filterFrequency));
+    filter.FrequencyStep(settings, Nyquist(), up);
 }
 
 void TWAVMainForm::QfactorIClick(bool up) {
-    StepField(sQfactor, up, 1.0, Clamp::ToOne, settings.qFactor);
+    filter.QfactorStep(settings, up);
 }
 
 void TWAVMainForm::fAmplificationIClick(bool up) {
-    StepField(sfAmplification, up, 1.0, Clamp::ToZero, settings.amplification);
+    filter.AmplificationStep(settings, up);
 }
 
 void TWAVMainForm::SignalScaleIClick(int trace, bool up) {
-    NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
-    double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    StepField(field, up, 1.0, Clamp::ToOne, scale);
-    CoupleScales(trace);
+    traces.ScaleStep(settings, trace, up, false);
 }
 
 void TWAVMainForm::SignalScaleMClick(int trace, bool up) {
-    NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
-    double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    StepField(field, up, DecadeRule, Clamp::ToOne, scale);
-    CoupleScales(trace);
+    traces.ScaleStep(settings, trace, up, true);
 }
 
 void TWAVMainForm::TimeScaleIClick(bool up) {
-    StepField(sTimeScale, up, 1.0, Clamp::ToOne, settings.timeScale);
+    traces.TimeScaleStep(settings, up, false);
 }
 
 void TWAVMainForm::TimeScaleMClick(bool up) {
-    StepField(sTimeScale, up, DecadeRule, Clamp::ToOne, settings.timeScale);
+    traces.TimeScaleStep(settings, up, true);
 }
 
 void TWAVMainForm::SignalShiftIClick(int trace, bool up) {
-    NumberEdit *field = trace == 1 ? sSignal1Shift : sSignal2Shift;
-    const double scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    const double v = ReadField(field, nullptr) + (up ? 0.1 : -0.1) * scale;
-    (trace == 1 ? settings.signal1Shift : settings.signal2Shift) = v;
-    field->setText(QString::fromStdString(FormatFixed(v, 5, 4)));
+    traces.ShiftStep(settings, trace, up);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Filter choice and options
 
 void TWAVMainForm::ShowFilterParameters(bool visible) {
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{sfFrequency, sQfactor, sfAmplification, fFrequencyI,
-                                          QfactorI, fAmplificationI, Label1, Label2, Label3}) {
-        w->setVisible(visible);
-    }
+    filter.ShowParameters(visible);
 }
 
 void TWAVMainForm::BandPassClick(QRadioButton *clicked) {
-    const std::pair<QRadioButton *, int> kinds[] = {
-        {BandPass, fkBandPass}, {BandReject, fkBandReject}, {HighPass, fkHighPass},
-        {LowPass, fkLowPass},   {HighPass2, fkHighPass4th}, {LowPass2, fkLowPass4th}};
-    for (const auto &[button, kind] : kinds) {
-        if (button == clicked) {
-            settings.filterKind = kind;
-        }
-    }
+    settings.filterKind = filter.KindOf(clicked).kind;
     ShowFilterParameters(true);
     UpdateControls();
 }
 
 void TWAVMainForm::DiffrentiateClick(QRadioButton *clicked) {
-    settings.filterKind = clicked == Diffrentiate ? fkDifferentiator : fkIntegrator;
+    settings.filterKind = filter.KindOf(clicked).kind;
     ShowFilterParameters(false);
     UpdateControls();
 }
@@ -184,24 +132,13 @@ void TWAVMainForm::DesignNetworkClick() {
 }
 
 void TWAVMainForm::RectifyClick() {
-    settings.rectify = Rectify->isChecked();
-    RectifyGroup->setVisible(settings.rectify);
+    filter.RectifyClick(settings);
 }
 
 void TWAVMainForm::AddNoiseClick() {
-    const bool on = AddNoise->isChecked();
-    settings.addNoise = on;
-    sSN_Ratio->setVisible(on);
-    sSN_Label->setVisible(on);
-    NoiseGroup->setVisible(on);
-    if (on) {
-        AcceptPositive(sSN_Ratio, "1", settings.snRatio);
-    }
+    filter.AddNoiseClick(settings);
 }
 
 void TWAVMainForm::ReadOptionBoxes() {
-    settings.addNoise = AddNoise->isChecked();
-    settings.normalNoise = NormalNoise->isChecked();
-    settings.rectify = Rectify->isChecked();
-    settings.halfRectify = HalfRectify->isChecked();
+    filter.ReadOptionBoxes(settings);
 }

@@ -1,16 +1,20 @@
-#include "audio/Wavmain.h"
+#include "gui/audio/Wavmain.h"
 
-#include "audio/WavExports.h"
-#include "audio/WavViews.h"
-#include "common/Errors.h"
-#include "spectrum/Dftmain.h"
-#include "spectrum/SpectrumAnalysis.h"
-#include "spectrum/SpectrumWindows.h"
-#include "tools/FilterNetwork.h"
-#include "widgets/PlotImage.h"
+#include "core/audio/WavExports.h"
+#include "core/audio/WavViews.h"
+#include "core/audio/WaveFrames.h"
+#include "core/common/Errors.h"
+#include "core/common/ScopeExit.h"
+#include "core/spectrum/SpectrumAnalysis.h"
+#include "core/tools/FilterNetwork.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/UiServices.h"
+#include "gui/spectrum/Dftmain.h"
+#include "gui/spectrum/SpectrumWindows.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QButtonGroup>
-#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -37,35 +41,14 @@ private:
     WavFilterChain chain;
 };
 
-constexpr int FaultFlags = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
+// Pending window messages run at most this often while the paired spectra are computed (ms):
+// more often only costs time.
+constexpr int kMessageIntervalMs = 50;
 
-// Lets window messages run during a computation, at most every few milliseconds (more often only
-// costs time). The computation's floating-point flags survive the other handlers run meanwhile,
-// which clear and raise their own; a fault already raised stops the computation for its check.
-class Progress {
-public:
-    explicit Progress(TWAVMainForm::BlockAction &action_) : action(action_) { clock.start(); }
-
-    bool operator()() {
-        if (std::fetestexcept(FaultFlags) != 0) {
-            return false;
-        }
-        if (clock.elapsed() < IntervalMs) {
-            return true;
-        }
-        std::fexcept_t flags;
-        std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
-        const bool goOn = action.ProcessMessages();
-        std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
-        clock.restart();
-        return goOn;
-    }
-
-private:
-    static constexpr int IntervalMs = 15;
-    TWAVMainForm::BlockAction &action;
-    QElapsedTimer clock;
-};
+// A fault already raised stops the computation for its check; there is no use going on.
+bool FaultRaised() {
+    return std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW) != 0;
+}
 
 } // namespace
 
@@ -84,6 +67,13 @@ void TWAVMainForm::FFT_InputClick() {
     }
 }
 
+// The input's spectrogram, from FFT blocks, in a spectrum window of its own.
+void TWAVMainForm::Spectrogram_InputClick() {
+    if (!IsBusy() && AcceptInput(false)) {
+        OpenSpectrumWindow(InputFile, true, true);
+    }
+}
+
 void TWAVMainForm::DFT_OutputClick() {
     if (!IsBusy() && AcceptOutput(false) && OutputIsValidWav()) {
         OpenSpectrumWindow(OutputFile, false);
@@ -96,7 +86,7 @@ void TWAVMainForm::FFT_OutputClick() {
     }
 }
 
-void TWAVMainForm::OpenSpectrumWindow(const QLineEdit *field, bool fft) {
+void TWAVMainForm::OpenSpectrumWindow(const QLineEdit *field, bool fft, bool spectrogram) {
     BlockAction action(*this);
     if (!action.Entered()) {
         return;
@@ -104,6 +94,9 @@ void TWAVMainForm::OpenSpectrumWindow(const QLineEdit *field, bool fft) {
     // Closing the workbench while the window analyses releases it; it is freed once its
     // analysis has returned, so it is not touched afterwards.
     const QPointer<TDFTMainForm> window = spectrumWindows->Open();
+    if (spectrogram) {
+        window->ShowView(TDFTMainForm::View::Spectrogram);
+    }
     window->show();
     window->Analyse(field->text(), fft, DFT_WindowItems->checkedId());
 }
@@ -125,7 +118,7 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
     }
     AnalysisOutcome outcome = AnalysisOutcome::Stopped;
     {
-        BlockAction action(*this);
+        BlockAction action(*this, kMessageIntervalMs);
         if (!action.Entered()) {
             return;
         }
@@ -134,12 +127,9 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
             throw std::runtime_error("Could not read the input file " +
                                      FilePath(InputFile->text()));
         }
-        TimeScaleLabel->hide();
+        traces.TimeScaleLabel->hide();
         MessageLabel->show();
-        struct Restore {
-            QLabel *message;
-            ~Restore() { message->hide(); }
-        } restore{MessageLabel};
+        const ScopeExit restore([this] { MessageLabel->hide(); });
         if (!pairedSpectra) {
             pairedSpectra = std::make_unique<PairedSpectrumAnalysis>();
         }
@@ -150,9 +140,10 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
             network.ClearStages();
         }
         WorkbenchChain chain(settings, noise, network);
-        Progress progress(action);
-        outcome = paired.Run(file, fft, static_cast<WindowKind>(DFT_WindowItems->checkedId()),
-                             chain, [&progress](long long) { return progress(); });
+        WaveFrameSource frames(file);
+        outcome = paired.Run(
+            frames, fft, static_cast<WindowKind>(DFT_WindowItems->checkedId()), chain,
+            [&action](long long, long long) { return !FaultRaised() && action.ProcessMessages(); });
         FloatingPointBarrier(paired.peak);
         guard.Check();
         if (outcome == AnalysisOutcome::Done) {
@@ -164,6 +155,8 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
             const double df = static_cast<double>(paired.sampleRate) / paired.N;
             const double shift1 = settings.signal1Shift;
             const double shift2 = settings.signal2Shift;
+            scope.traceShift[0] = shift1;
+            scope.traceShift[1] = shift2;
             for (int i = 0; i < paired.N / 2; ++i) {
                 const auto bin = static_cast<std::size_t>(i);
                 scope.PlotPair((i - 0.1) * df, shift1, shift2);
@@ -175,20 +168,16 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
         }
     }
     if (outcome == AnalysisOutcome::TooShort) {
-        ShowError(QStringLiteral("DSP Error"),
-                  QStringLiteral("The file is too short for a spectrum"));
+        ReportError(QStringLiteral("The file is too short for a spectrum"));
     }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Exports
 
-template <typename Write> void TWAVMainForm::Export(Write &&write) {
-    if (IsBusy() || !AcceptInput(false) || !AcceptOutput(false)) {
-        return;
-    }
+template <typename Write> void TWAVMainForm::Export(const QString &output, Write &&write) {
     const std::string inputPath = FilePath(InputFile->text());
-    const std::string outputPath = FilePath(OutputFile->text());
+    const std::string outputPath = FilePath(output);
     ExportResult result = ExportResult::Done;
     {
         BlockAction action(*this);
@@ -201,20 +190,65 @@ template <typename Write> void TWAVMainForm::Export(Write &&write) {
     }
     const std::string failure = ExportFailureText(result, outputPath, inputPath);
     if (!failure.empty()) {
-        ShowError(QStringLiteral("DSP Error"), QString::fromStdString(failure));
+        ReportError(QString::fromStdString(failure));
     }
 }
 
 void TWAVMainForm::CopyInputFileClick() {
-    Export([](BlockAction &, WaveFile &input, const std::string &outputPath) {
+    if (IsBusy() || !AcceptInput(false) || !AcceptOutput(false)) {
+        return;
+    }
+    Export(OutputFile->text(), [](BlockAction &, WaveFile &input, const std::string &outputPath) {
         return CopyWaveFile(input, outputPath);
     });
 }
 
 void TWAVMainForm::CopyDataClick() {
+    if (IsBusy() || !AcceptInput(false)) {
+        return;
+    }
+    const QString text = SamplesFileName();
+    if (text.isEmpty()) {
+        return;
+    }
     const std::string header = InputFile->text().toStdString();
-    Export([&header](BlockAction &action, WaveFile &input, const std::string &outputPath) {
-        return WriteRawSamples(input, header, outputPath,
-                               [&action](long long) { return action.ProcessMessages(); });
+    Export(text, [&header](BlockAction &action, WaveFile &input, const std::string &outputPath) {
+        return WriteRawSamples(input, header, outputPath, action.AsProgress());
     });
+}
+
+QString TWAVMainForm::SamplesFileName() {
+    // Named after the input, in the folder the last text went to.
+    const QString folder = samplesFile.isEmpty() ? DataFolder(QStringLiteral("WAVs"))
+                                                 : QFileInfo(samplesFile).absolutePath() + '/';
+    const QString suggested =
+        folder + QFileInfo(InputFile->text()).completeBaseName() + QStringLiteral(".txt");
+    ++ownDialogs;
+    const QString name = services.SaveFileName(
+        this, QStringLiteral("Please Specify The Samples Text File"), suggested,
+        QStringLiteral("Text Files (*.txt *.TXT *.Txt);;All (*)"), QStringLiteral("txt"));
+    --ownDialogs;
+    if (name.isEmpty()) {
+        return QString();
+    }
+    // The input is read while the text is written: it must not be the text's own file.
+    if (SameFile(FilePath(name), FilePath(InputFile->text()))) {
+        ReportError(QStringLiteral("The samples must not be written over the Input File"));
+        return QString();
+    }
+    WaveFile existing;
+    if (existing.OpenForReading(FilePath(name))) {
+        existing.CloseFile();
+        ++ownDialogs;
+        const QMessageBox::StandardButton answer = services.Message(
+            this, QMessageBox::Warning, QStringLiteral("KALDOR Warning"),
+            name + QStringLiteral(" is a WAVE file.\nReplace it with the samples as text?"),
+            QMessageBox::Yes | QMessageBox::No);
+        --ownDialogs;
+        if (answer != QMessageBox::Yes) {
+            return QString();
+        }
+    }
+    samplesFile = name;
+    return name;
 }

@@ -1,12 +1,13 @@
-#include "audio/Wavmain.h"
+#include "gui/audio/Wavmain.h"
 
-#include "app/ProgramFolder.h"
-#include "app/UiServices.h"
-#include "audio/SoundPlayer.h"
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "gui/services/ChunkDriver.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/SoundPlayer.h"
+#include "gui/services/UiServices.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -54,6 +55,12 @@ void TWAVMainForm::ShowError(const QString &title, const QString &text) {
     --ownDialogs;
 }
 
+void TWAVMainForm::ReportError(const QString &text) {
+    ++ownDialogs;
+    services.ReportError(this, text);
+    --ownDialogs;
+}
+
 bool TWAVMainForm::AcceptInput(bool force) {
     if (inputAccepted && !force) {
         return true;
@@ -63,24 +70,38 @@ bool TWAVMainForm::AcceptInput(bool force) {
         this, QStringLiteral("Please Specify The Input File"), DataFolder(QStringLiteral("WAVs")),
         QStringLiteral("WAVs (*.WAV *.wav);;All (*)"));
     --ownDialogs;
+    QString why;
     if (!name.isEmpty()) {
         InputFile->setText(name);
-        inputAccepted = LoadSpecifications();
+        inputAccepted = LoadSpecifications(why);
     }
     if (inputAccepted && SameFile(FilePath(OutputFile->text()), FilePath(InputFile->text()))) {
         OutputFile->clear();
         outputAccepted = false;
     }
     if (!inputAccepted) {
-        ShowError(QStringLiteral("DSP Error"),
-                  QStringLiteral("Input File name is not a valid WAV File"));
+        QString text = QStringLiteral("Input File name is not a valid WAV File");
+        if (!why.isEmpty()) {
+            text += QLatin1Char('\n') + why;
+        }
+        ReportError(text);
     }
     return inputAccepted;
 }
 
-bool TWAVMainForm::LoadSpecifications() {
-    if (InputFile->text().isEmpty() || !inputFile.OpenForReading(FilePath(InputFile->text()))) {
+bool TWAVMainForm::LoadSpecifications(QString &why) {
+    const bool named = !InputFile->text().isEmpty();
+    if (!named || !inputFile.OpenForReading(FilePath(InputFile->text()))) {
+        if (named && inputFile.LastError() != nullptr) {
+            why = QString::fromUtf8(inputFile.LastError());
+        }
         inputFile.CloseFile();
+        // The read-outs describe the file named beside them, never the one accepted before.
+        for (QLineEdit *field : {sFormat, sChannels, sSampleRate, sBytesPerSec, sBytesPerSample,
+                                 sBitsPerChannel, sBytes, sSamples, sSeconds, sTs}) {
+            field->clear();
+        }
+        Compressed->setChecked(false);
         return false;
     }
     const WaveFile &f = inputFile;
@@ -96,7 +117,7 @@ bool TWAVMainForm::LoadSpecifications() {
         // fo stays below half the new sampling rate, so the filter stays stable.
         if (settings.filterFrequency > Nyquist()) {
             settings.filterFrequency = Nyquist();
-            sfFrequency->setText(Text(FormatGeneral(settings.filterFrequency)));
+            filter.sfFrequency->setText(Text(FormatGeneral(settings.filterFrequency)));
         }
     }
     sBytesPerSec->setText(QString::number(f.byteRate));
@@ -105,8 +126,12 @@ bool TWAVMainForm::LoadSpecifications() {
     sBytes->setText(QString::number(f.dataBytes));
     inputSamples = SampleFrames(f);
     sSamples->setText(QString::number(inputSamples));
-    sSeconds->setText(Text(FormatGeneral(DurationSeconds(f))));
-    if (!IsConvertiblePcm(f)) {
+    // Seven digits hold a duration to the millisecond up to hours; the shortest exact form of
+    // 20/21 s runs to seventeen.
+    sSeconds->setText(Text(FormatGeneral(DurationSeconds(f), 7)));
+    // A refused format stays on show: it tells why the file is refused.
+    if (const char *refusal = PcmRefusal(f)) {
+        why = QString::fromUtf8(refusal);
         inputFile.CloseFile();
         return false;
     }
@@ -120,13 +145,12 @@ bool TWAVMainForm::AcceptOutput(bool force) {
     ++ownDialogs;
     const QString name = services.SaveFileName(
         this, QStringLiteral("Please Specify The Output File"), DataFolder(QStringLiteral("WAVs")),
-        QStringLiteral("DSO (*.DSO *.dso);;WAVs (*.WAV *.wav);;All (*)"), QStringLiteral("WAV"));
+        QStringLiteral("WAVs (*.WAV *.wav);;DSO (*.DSO *.dso);;All (*)"), QStringLiteral("WAV"));
     --ownDialogs;
     if (!name.isEmpty()) {
         OutputFile->setText(name);
         if (SameFile(FilePath(name), FilePath(InputFile->text()))) {
-            ShowError(QStringLiteral("DSP Error"),
-                      QStringLiteral("Output File must not be same as Input File"));
+            ReportError(QStringLiteral("Output File must not be same as Input File"));
             OutputFile->clear();
         }
         outputAccepted = !OutputFile->text().isEmpty();
@@ -195,19 +219,27 @@ void TWAVMainForm::ViewClick(QPushButton *button, WavView::Kind kind) {
 void TWAVMainForm::StartView(QPushButton *button, WavView::Kind kind) {
     viewButton = button;
     button->setText(QStringLiteral("Stop"));
-    stopFlag = false;
     scope.Bind(&canvas, 0.0, settings.timeScale, -1.0, 1.0);
     // The cursors measure time again after a spectrum.
     Image2->MeasureWith(&scope, PlotImage::Axis::TimeMs);
-    TimeScaleLabel->setVisible(true);
+    traces.TimeScaleLabel->setVisible(true);
     view = std::make_unique<WavView>(kind, settings, noise, network, scope);
     UpdateControls();
-    viewTimer->start();
+    BeginRealTime(kind);
+    viewDriver->Start({.step = [this](int count) { return ViewStep(count); },
+                       .shown = [this] { Image2->UpdateWhileDrawing(); },
+                       .finish = [this] { EndView(); }});
 }
 
 void TWAVMainForm::StopView() {
-    viewTimer->stop();
-    stopFlag = true;
+    viewDriver->Stop();
+}
+
+void TWAVMainForm::EndView() {
+    const WavView::End end = view ? view->ended : WavView::End::Running;
+    // A view that came to its end plays out; a stopped one is silent at once.
+    realTime->End(end == WavView::End::Finished);
+    secondChannel.reset();
     if (view) {
         view->Close();
         view.reset();
@@ -218,45 +250,19 @@ void TWAVMainForm::StopView() {
     }
     UpdateControls();
     Image2->update();
+    if (end == WavView::End::NotComparable) {
+        ShowError(QStringLiteral("KALDOR Warning"),
+                  QStringLiteral("The Input and Output Files are not comparable"));
+    }
 }
 
 void TWAVMainForm::ViewChunk() {
-    if (!view) {
-        viewTimer->stop();
-        return;
-    }
-    if (stopFlag) {
-        StopView();
-        return;
-    }
-    bool running = false;
-    try {
-        FloatingPointGuard guard;
-        running = view->Step(WavView::ChunkSamples);
-        guard.Check();
-    } catch (...) {
-        StopView();
-        throw;
-    }
-    // The display is shown again some 40 times a second, not after every chunk: showing it
-    // copies the whole image.
-    if (!repaintClock.isValid() || repaintClock.elapsed() >= 25) {
-        repaintClock.start();
-        Image2->update();
-    }
-    if (!running) {
-        const WavView::End end = view->ended;
-        StopView();
-        if (end == WavView::End::NotComparable) {
-            ShowError(QStringLiteral("KALDOR Warning"),
-                      QStringLiteral("The Input and Output Files are not comparable"));
-        }
-    }
+    viewDriver->Chunk();
 }
 
 void TWAVMainForm::Image2MouseMove(int x, int y) {
-    ClickX->setText(Text(FormatGeneral(scope.ValueAtX(x))));
-    ClickY->setText(Text(FormatGeneral(scope.ValueAtY(y))));
+    traces.ClickX->setText(Text(FormatGeneral(scope.ValueAtX(x))));
+    traces.ClickY->setText(Text(FormatGeneral(scope.ValueAtY(y))));
 }
 
 void TWAVMainForm::RebindDisplay() {
@@ -279,6 +285,7 @@ void TWAVMainForm::PlayInputClick() {
     player.PlayAsync(InputFile->text());
     Timer1->start();
     UpdateControls();
+    PlaybackFailed();
 }
 
 void TWAVMainForm::PlayOutputClick() {
@@ -294,6 +301,7 @@ void TWAVMainForm::PlayOutputClick() {
     player.PlayAsync(OutputFile->text());
     Timer1->start();
     UpdateControls();
+    PlaybackFailed();
 }
 
 void TWAVMainForm::StopPlaying() {
@@ -303,7 +311,21 @@ void TWAVMainForm::StopPlaying() {
     UpdateControls();
 }
 
+bool TWAVMainForm::PlaybackFailed() {
+    if (player.PlaybackError().isEmpty()) {
+        return false;
+    }
+    StopPlaying();
+    ++ownDialogs;
+    playbackNotice.Check(player, services, this);
+    --ownDialogs;
+    return true;
+}
+
 void TWAVMainForm::Timer1Timer() {
+    if (PlaybackFailed()) {
+        return;
+    }
     const QString probe = InputFile->text().isEmpty() ? OutputFile->text() : InputFile->text();
     if (!player.TryPlayAsync(probe)) {
         return; // still playing

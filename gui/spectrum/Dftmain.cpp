@@ -1,17 +1,23 @@
-#include "spectrum/Dftmain.h"
+#include "gui/spectrum/Dftmain.h"
 
-#include "app/Guarded.h"
-#include "app/ProgramFolder.h"
-#include "app/UiServices.h"
-#include "audio/SoundPlayer.h"
-#include "audio/WavExports.h"
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "tools/Fileedit.h"
-#include "widgets/Named.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
+#include "core/audio/WavExports.h"
+#include "core/audio/WavViews.h"
+#include "core/audio/WaveFrames.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/common/ScopeExit.h"
+#include "core/spectrum/Spectrogram.h"
+#include "gui/services/DataFileEditor.h"
+#include "gui/services/Guarded.h"
+#include "gui/services/MessagePump.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/SoundPlayer.h"
+#include "gui/services/UiServices.h"
+#include "gui/widgets/Controls.h"
+#include "gui/widgets/Named.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -29,6 +35,7 @@
 #include <cmath>
 
 using namespace kaldorium;
+using controls::Button;
 
 namespace {
 
@@ -40,16 +47,32 @@ QString General(double v) {
 }
 
 // Messages run at most this often during an analysis; more often only costs time.
-constexpr int kMessageIntervalMs = 15;
+constexpr int kMessageIntervalMs = 50;
+
+// A field that only shows a value; a width of 0 lets the layout size it.
+NumberEdit *ReadOutOf(QWidget *parent, const char *name, int width) {
+    NumberEdit *edit = named<NumberEdit>(parent, name);
+    edit->setReadOnly(true);
+    if (width > 0) {
+        edit->setFixedWidth(width);
+    }
+    return edit;
+}
+
+QLabel *Caption(QWidget *parent, const char *text) {
+    return new QLabel(QString::fromLatin1(text), parent);
+}
 
 } // namespace
 
-TDFTMainForm::TDFTMainForm(UiServices &services_, SoundPlayer &player_, TFileEditForm &editor_,
+TDFTMainForm::TDFTMainForm(UiServices &services_, SoundPlayer &player_, DataFileEditor &editor_,
                            QWidget *parent)
     : QDialog(parent), services(services_), player(player_), editor(editor_) {
+    spectrogram = std::make_unique<Spectrogram>();
     setObjectName(QStringLiteral("DFTMainForm"));
     setWindowTitle(QStringLiteral("(KALDOR)  DFT_Spectral Analysis"));
     setSizeGripEnabled(true);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
     CreateControls();
     resize(820, 623);
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -60,7 +83,7 @@ TDFTMainForm::TDFTMainForm(UiServices &services_, SoundPlayer &player_, TFileEdi
 }
 
 TDFTMainForm::~TDFTMainForm() {
-    stopRequested = true;
+    pump.RequestStop();
     Timer1->stop();
     // Destroying the window takes the focus away from its fields, which would run their
     // validations on members already gone: the handlers are cut off first.
@@ -76,25 +99,21 @@ void TDFTMainForm::CreateControls() {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(2, 2, 2, 2);
     outer->setSpacing(2);
+    CreateSpecifications(outer);
+    CreatePanel(outer);
 
-    auto readOut = [](QWidget *parent, const char *name, int width) {
-        NumberEdit *edit = named<NumberEdit>(parent, name);
-        edit->setReadOnly(true);
-        if (width > 0) {
-            edit->setFixedWidth(width);
-        }
-        return edit;
-    };
-    auto button = [](QWidget *parent, const char *name, const char *caption) {
-        QPushButton *b = named<QPushButton>(parent, name);
-        b->setText(QString::fromLatin1(caption));
-        b->setAutoDefault(false);
-        return b;
-    };
-    auto caption = [](QWidget *parent, const char *text) {
-        return new QLabel(QString::fromLatin1(text), parent);
-    };
+    Image2 = new PlotImage(canvas, this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    outer->addWidget(Image2, 1);
 
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(500);
+    CreateSpectrogramControls();
+}
+
+// The file's specifications, its name and the file buttons.
+void TDFTMainForm::CreateSpecifications(QVBoxLayout *outer) {
     OscillatorSpecs = named<QGroupBox>(this, "OscillatorSpecs");
     OscillatorSpecs->setTitle(QStringLiteral("Specifications"));
     outer->addWidget(OscillatorSpecs);
@@ -103,25 +122,25 @@ void TDFTMainForm::CreateControls() {
     specs->setHorizontalSpacing(4);
     specs->setVerticalSpacing(2);
     QWidget *g = OscillatorSpecs;
-    sSampleRate = readOut(g, "sSampleRate", 80);
-    sNumSamples = readOut(g, "sNumSamples", 90);
-    sMaxFrequency = readOut(g, "sMaxFrequency", 80);
-    sDFT_Samples = readOut(g, "sDFT_Samples", 60);
+    sSampleRate = ReadOutOf(g, "sSampleRate", 80);
+    sNumSamples = ReadOutOf(g, "sNumSamples", 90);
+    sMaxFrequency = ReadOutOf(g, "sMaxFrequency", 80);
+    sDFT_Samples = ReadOutOf(g, "sDFT_Samples", 60);
     DFT_Label = named<QLabel>(g, "DFT_Label");
     DFT_Label->setText(QStringLiteral("DFT Samples"));
-    InputFile = readOut(g, "InputFile", 0);
-    PlayInput = button(g, "PlayInput", "Play");
-    OutputToFile = button(g, "OutputToFile", "Output DFT To File");
-    ViewDFTFile = button(g, "ViewDFTFile", "View DFT File");
-    specs->addWidget(caption(g, "Samples/Sec"), 0, 0);
+    InputFile = ReadOutOf(g, "InputFile", 0);
+    PlayInput = Button(g, "PlayInput", "Play");
+    OutputToFile = Button(g, "OutputToFile", "Output DFT To File");
+    ViewDFTFile = Button(g, "ViewDFTFile", "View DFT File");
+    specs->addWidget(Caption(g, "Samples/Sec"), 0, 0);
     specs->addWidget(sSampleRate, 0, 1);
-    specs->addWidget(caption(g, "Total Samples"), 0, 2);
+    specs->addWidget(Caption(g, "Total Samples"), 0, 2);
     specs->addWidget(sNumSamples, 0, 3);
-    specs->addWidget(caption(g, "Max Frequency"), 0, 4);
+    specs->addWidget(Caption(g, "Max Frequency"), 0, 4);
     specs->addWidget(sMaxFrequency, 0, 5);
     specs->addWidget(DFT_Label, 0, 6);
     specs->addWidget(sDFT_Samples, 0, 7);
-    specs->addWidget(caption(g, "File"), 1, 0);
+    specs->addWidget(Caption(g, "File"), 1, 0);
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(InputFile, 1);
     fileRow->addWidget(PlayInput);
@@ -129,13 +148,26 @@ void TDFTMainForm::CreateControls() {
     fileRow->addWidget(ViewDFTFile);
     specs->addLayout(fileRow, 1, 1, 1, 8);
     specs->setColumnStretch(8, 1);
+}
 
+// The view chosen, the spectrum's amplitude and bins, the coordinates and the message.
+void TDFTMainForm::CreatePanel(QVBoxLayout *outer) {
     Panel2 = named<QWidget>(this, "Panel2");
     outer->addWidget(Panel2);
-    auto *row = new QHBoxLayout(Panel2);
-    row->setContentsMargins(4, 0, 4, 0);
+    auto *panelRow = new QHBoxLayout(Panel2);
+    panelRow->setContentsMargins(4, 0, 4, 0);
+    panelRow->setSpacing(4);
+    ViewKind = named<QComboBox>(Panel2, "ViewKind");
+    ViewKind->addItems({QStringLiteral("Spectrum"), QStringLiteral("Spectrogram")});
+    panelRow->addWidget(ViewKind);
+    panelRow->addSpacing(6);
+    // The amplitude and the bins shown belong to the spectrum view only.
+    SpectrumBar = named<QWidget>(Panel2, "SpectrumBar");
+    panelRow->addWidget(SpectrumBar);
+    auto *row = new QHBoxLayout(SpectrumBar);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);
-    sSignal1Scale = readOut(Panel2, "sSignal1Scale", 140);
+    sSignal1Scale = ReadOutOf(Panel2, "sSignal1Scale", 140);
     sSignal1Scale->setText(QStringLiteral("1"));
     sFrom_Sample = named<NumberEdit>(Panel2, "sFrom_Sample");
     sTo_Sample = named<NumberEdit>(Panel2, "sTo_Sample");
@@ -147,8 +179,8 @@ void TDFTMainForm::CreateControls() {
     }
     From_SampleI = named<Stepper>(Panel2, "From_SampleI");
     To_SampleI = named<Stepper>(Panel2, "To_SampleI");
-    ClickX = readOut(Panel2, "ClickX", 90);
-    ClickY = readOut(Panel2, "ClickY", 90);
+    ClickX = ReadOutOf(Panel2, "ClickX", 90);
+    ClickY = ReadOutOf(Panel2, "ClickY", 90);
     WindowType = named<QComboBox>(Panel2, "WindowType");
     WindowType->addItems({QStringLiteral("Hamming"), QStringLiteral("Von Hann"),
                           QStringLiteral("Blackman"), QStringLiteral("Blackman_Harris"),
@@ -158,30 +190,27 @@ void TDFTMainForm::CreateControls() {
     MessageLabel->setText(kPleaseWait);
     MessageLabel->setStyleSheet(QStringLiteral("color: red"));
     MessageLabel->hide();
-    row->addWidget(caption(Panel2, "Amplitude Scale"));
+    row->addWidget(Caption(Panel2, "Amplitude Scale"));
     row->addWidget(sSignal1Scale);
     row->addSpacing(10);
-    row->addWidget(caption(Panel2, "Display Sample#"));
+    row->addWidget(Caption(Panel2, "Display Sample#"));
     row->addWidget(sFrom_Sample);
     row->addWidget(From_SampleI);
-    row->addWidget(caption(Panel2, "To"));
+    row->addWidget(Caption(Panel2, "To"));
     row->addWidget(sTo_Sample);
     row->addWidget(To_SampleI);
-    row->addSpacing(10);
-    row->addWidget(caption(Panel2, "Coordinates"));
-    row->addWidget(ClickX);
-    row->addWidget(ClickY);
-    row->addSpacing(10);
-    row->addWidget(MessageLabel);
-    row->addStretch(1);
-
-    Image2 = new PlotImage(canvas, this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    outer->addWidget(Image2, 1);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(500);
+    panelRow->addSpacing(10);
+    panelRow->addWidget(Caption(Panel2, "Coordinates"));
+    panelRow->addWidget(ClickX);
+    panelRow->addWidget(ClickY);
+    ClickLevel = ReadOutOf(Panel2, "ClickLevel", 70);
+    panelRow->addWidget(ClickLevel);
+    panelRow->addSpacing(10);
+    panelRow->addWidget(MessageLabel);
+    StopCalculation = Button(Panel2, "StopCalculation", "Stop");
+    StopCalculation->hide();
+    panelRow->addWidget(StopCalculation);
+    panelRow->addStretch(1);
 }
 
 void TDFTMainForm::ConnectHandlers() {
@@ -207,6 +236,7 @@ void TDFTMainForm::ConnectHandlers() {
     connect(Timer1, &QTimer::timeout, this, guarded(this, services, &TDFTMainForm::Timer1Timer));
     Image2->MeasureWith(&scope, PlotImage::Axis::Plain);
     Image2->SetServices(&services);
+    ConnectSpectrogramHandlers();
 }
 
 void TDFTMainForm::FormCreate() {
@@ -215,7 +245,13 @@ void TDFTMainForm::FormCreate() {
 }
 
 void TDFTMainForm::FormResize() {
-    if (ready) {
+    if (CurrentView() == View::Spectrogram) {
+        // The picture is stretched until the recomputation at the new size, once resizing rests.
+        DrawSpectrogram();
+        if (spectrogramReady) {
+            recomputeTimer->start();
+        }
+    } else if (ready) {
         DrawBins();
     } else {
         scope.Bind(&canvas, scope.xMin, scope.xMax, scope.yMin, scope.yMax);
@@ -224,12 +260,13 @@ void TDFTMainForm::FormResize() {
 }
 
 void TDFTMainForm::closeEvent(QCloseEvent *event) {
-    stopRequested = true;
+    pump.RequestStop();
+    playbackNotice.Reset();
     QDialog::closeEvent(event);
 }
 
 void TDFTMainForm::Release() {
-    stopRequested = true;
+    pump.RequestStop();
     if (Timer1->isActive()) {
         Timer1->stop();
         player.StopAll();
@@ -250,40 +287,79 @@ bool TDFTMainForm::Analyse(const QString &path, bool fft, int windowKind) {
     if (analysing) {
         return false;
     }
-    analysing = true;
-    stopRequested = false;
-    ready = false;
-    SetBusy(true);
-    MessageLabel->setText(kPleaseWait);
-    MessageLabel->show();
-    // Every way out, an error included, ends idle with the file closed.
-    struct Idle {
-        TDFTMainForm *window;
-        ~Idle() {
-            window->file.CloseFile();
-            window->analysing = false;
-            window->SetBusy(false);
-            if (window->releaseWhenIdle) {
-                window->deleteLater();
-            }
-        }
-    } idle{this};
+    analysedPath = path;
+    analysedFft = fft;
+    analysedKind = windowKind >= 0 && windowKind <= 4 ? windowKind : 5;
+    spectrumCurrent = false;
+    spectrogramReady = false;
+    dbTopTyped = false;
+    viewFrom = 0;
+    viewTo = -1;
+    viewFromHz = 0.0;
+    viewToHz = -1.0;
+    const bool done =
+        CurrentView() == View::Spectrogram ? ComputeSpectrogram(true) : AnalyseSpectrum();
+    analysed = done;
+    return done;
+}
 
-    const int kind = windowKind >= 0 && windowKind <= 4 ? windowKind : 5;
-    WindowType->setCurrentIndex(kind);
-    if (!file.OpenForReading(path.toStdString())) {
-        MessageLabel->hide();
-        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
-                         QStringLiteral("Input File name is not a valid WAV File"),
-                         QMessageBox::Ok);
+bool TDFTMainForm::BeginWork() {
+    if (analysing) {
         return false;
     }
+    analysing = true;
+    pump.Start(kMessageIntervalMs);
+    UpdateControls();
+    MessageLabel->setText(kPleaseWait);
+    MessageLabel->show();
+    return true;
+}
+
+void TDFTMainForm::EndWork() {
+    file.CloseFile();
+    analysing = false;
+    UpdateControls();
+    if (releaseWhenIdle) {
+        deleteLater();
+    }
+}
+
+bool TDFTMainForm::OpenAnalysedFile() {
+    WindowType->setCurrentIndex(analysedKind);
+    const bool opened = file.OpenForReading(analysedPath.toStdString());
+    const char *why = !opened ? file.LastError() : PcmRefusal(file);
+    if (opened && why == nullptr) {
+        return true;
+    }
+    MessageLabel->hide();
+    QString text = QStringLiteral("Input File name is not a valid WAV File");
+    if (why != nullptr) {
+        text += QLatin1Char('\n') + QString::fromUtf8(why);
+    }
+    services.ReportError(this, text);
+    return false;
+}
+
+bool TDFTMainForm::AnalyseSpectrum() {
+    if (!BeginWork()) {
+        return false;
+    }
+    ready = false;
+    // Every way out, an error included, ends idle with the file closed.
+    const ScopeExit idle([this] { EndWork(); });
+
+    if (!OpenAnalysedFile()) {
+        return false;
+    }
+    const bool fft = analysedFft;
+    const int kind = analysedKind;
+    const QString &path = analysedPath;
     ShowSpecifications(path, fft, SpectrumBlockLength(SampleCountOf(file), file.sampleRate, fft));
 
     ClearFloatingPointFlags();
-    sinceMessages.start();
-    const AnalysisOutcome outcome = analysis.Run(file, fft, static_cast<WindowKind>(kind),
-                                                 [this](long long) { return AnalysisProgress(); });
+    WaveFrameSource frames(file);
+    const AnalysisOutcome outcome =
+        analysis.Run(frames, fft, static_cast<WindowKind>(kind), pump.AsProgress());
     CheckFloatingPoint(analysis.peak);
     if (outcome == AnalysisOutcome::Stopped) {
         MessageLabel->hide();
@@ -299,15 +375,8 @@ bool TDFTMainForm::Analyse(const QString &path, bool fft, int windowKind) {
     }
     DrawBins();
     ready = true;
+    spectrumCurrent = true;
     return true;
-}
-
-bool TDFTMainForm::AnalysisProgress() {
-    if (sinceMessages.elapsed() >= kMessageIntervalMs) {
-        QCoreApplication::processEvents();
-        sinceMessages.restart();
-    }
-    return !stopRequested;
 }
 
 void TDFTMainForm::ShowSpecifications(const QString &path, bool fft, int N) {
@@ -331,11 +400,13 @@ void TDFTMainForm::ShowSpecifications(const QString &path, bool fft, int N) {
                    WindowType->currentText() + QStringLiteral("]"));
 }
 
-void TDFTMainForm::SetBusy(bool busy) {
+void TDFTMainForm::UpdateControls() {
     for (QWidget *w : std::initializer_list<QWidget *>{OutputToFile, ViewDFTFile, sFrom_Sample,
                                                        sTo_Sample, From_SampleI, To_SampleI}) {
-        w->setEnabled(!busy);
+        w->setEnabled(!analysing);
     }
+    PlayInput->setText(playing ? QStringLiteral("Stop") : QStringLiteral("Play"));
+    UpdateViewControls();
 }
 
 void TDFTMainForm::DrawBins() {
@@ -343,6 +414,8 @@ void TDFTMainForm::DrawBins() {
     const double df = N > 0 ? static_cast<double>(analysis.sampleRate) / N : 0.0;
     scope.Bind(&canvas, (From - 1) * df, To * df, 0.0, 1.0);
     const double peak = analysis.peak;
+    // The heights are magnitudes over the peak; the cursors read magnitudes.
+    scope.traceScale[0] = peak;
     for (int i = From - 1; i <= To - 1 && i < N; ++i) {
         const double magnitude = analysis.magnitudes[static_cast<std::size_t>(i)];
         // A silent file stays a flat line at 0.
@@ -403,6 +476,10 @@ void TDFTMainForm::sTo_SampleExit() {
 // Read-outs, playback, files
 
 void TDFTMainForm::Image2MouseMove(int x, int y) {
+    if (CurrentView() == View::Spectrogram) {
+        SpectrogramMouseMove(x, y);
+        return;
+    }
     ClickX->setText(General(scope.ValueAtX(x)));
     ClickY->setText(General(scope.ValueAtY(y) * analysis.peak));
 }
@@ -412,23 +489,42 @@ void TDFTMainForm::ClickXEnter() {
 }
 
 void TDFTMainForm::PlayInputClick() {
-    if (PlayInput->text() == QStringLiteral("Play")) {
-        PlayInput->setText(QStringLiteral("Stop"));
+    if (!playing) {
+        playing = true;
+        UpdateControls();
         player.PlayAsync(InputFile->text());
         Timer1->start();
+        PlaybackFailed();
     } else {
-        PlayInput->setText(QStringLiteral("Play"));
+        playing = false;
+        UpdateControls();
         Timer1->stop();
         player.StopAll();
     }
 }
 
+bool TDFTMainForm::PlaybackFailed() {
+    if (player.PlaybackError().isEmpty()) {
+        return false;
+    }
+    playing = false;
+    UpdateControls();
+    Timer1->stop();
+    player.StopAll();
+    playbackNotice.Check(player, services, this);
+    return true;
+}
+
 void TDFTMainForm::Timer1Timer() {
+    if (PlaybackFailed()) {
+        return;
+    }
     // Starting without interrupting succeeds only once the earlier sound has ended.
     if (player.TryPlayAsync(InputFile->text())) {
         player.StopAll();
         Timer1->stop();
-        PlayInput->setText(QStringLiteral("Play"));
+        playing = false;
+        UpdateControls();
     }
 }
 
@@ -448,10 +544,8 @@ void TDFTMainForm::OutputToFileClick() {
     const ExportResult result = WriteSpectrumFile(name.toStdString(), analysis, input,
                                                   WindowType->currentText().toStdString());
     if (result != ExportResult::Done) {
-        services.Message(
-            this, QMessageBox::Critical, QStringLiteral("DSP Error"),
-            QString::fromStdString(ExportFailureText(result, name.toStdString(), input)),
-            QMessageBox::Ok);
+        services.ReportError(
+            this, QString::fromStdString(ExportFailureText(result, name.toStdString(), input)));
     }
 }
 

@@ -1,6 +1,8 @@
-#include "spectrum/SpectrumWindows.h"
+#include "gui/spectrum/SpectrumWindows.h"
 
-#include "spectrum/Dftmain.h"
+#include "gui/services/Tooltips.h"
+
+#include "gui/spectrum/Dftmain.h"
 
 TDFTMainForm *SpectrumWindows::Open() {
     if (windows.size() >= kMaxWindows) {
@@ -9,6 +11,7 @@ TDFTMainForm *SpectrumWindows::Open() {
         }
     }
     TDFTMainForm *window = make();
+    ApplyTooltips(window);
     windows.append(window);
     return window;
 }

@@ -1,10 +1,13 @@
-#include "tools/Analoguefiltersmain.h"
+#include "gui/tools/Analoguefiltersmain.h"
 
-#include "app/Guarded.h"
-#include "app/UiServices.h"
-#include "tools/Graph.h"
-#include "widgets/Named.h"
-#include "widgets/NumberEdit.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+
+#include "gui/services/Guarded.h"
+#include "gui/services/UiServices.h"
+#include "gui/tools/Graph.h"
+#include "gui/widgets/Named.h"
+#include "gui/widgets/NumberEdit.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -42,6 +45,18 @@ const QString bandLegend =
     QStringLiteral("B = 2ζω₀: bandwidth (krad/s)    Q = ω₀/B = 1/(2ζ): quality factor");
 const QString gainLegend = QStringLiteral("amplifier gain K = 1 + Rf/Rin");
 
+using Buttons = std::vector<std::pair<QPushButton **, const char *>>;
+
+const QString lowPassLabels[] = {QStringLiteral("R1 (kΩ)"), QStringLiteral("C2 (nF)"),
+                                 QStringLiteral("R3 (kΩ)"), QStringLiteral("C5 (nF)"),
+                                 QStringLiteral("R4 (kΩ)")};
+const QString highPassLabels[] = {QStringLiteral("C1 (nF)"), QStringLiteral("R2 (kΩ)"),
+                                  QStringLiteral("C3 (nF)"), QStringLiteral("R5 (kΩ)"),
+                                  QStringLiteral("C4 (nF)")};
+const QString bandPassLabels[] = {QStringLiteral("R1 (kΩ)"), QStringLiteral("R2 (kΩ)"),
+                                  QStringLiteral("C3 (nF)"), QStringLiteral("R5 (kΩ)"),
+                                  QStringLiteral("C4 (nF)")};
+
 } // namespace
 
 TAnalogueFiltersForm::TAnalogueFiltersForm(UiServices &services_, TGraphForm &graph_,
@@ -77,28 +92,27 @@ void TAnalogueFiltersForm::CreateControls() {
     outer->setContentsMargins(4, 4, 4, 4);
     PageControl1 = named<QTabWidget>(this, "PageControl1");
     outer->addWidget(PageControl1);
+    CreateLowAndHighPassTabs();
+    CreateBandTabs();
+    CreateNonInvertingTabs();
+    CreateRcTabs();
 
-    using Buttons = std::vector<std::pair<QPushButton **, const char *>>;
-    const QStringList filterLegend{commonLegend};
-    const QStringList bandFilterLegend{commonLegend, bandLegend};
+    // Written only by the program; its value decides whether the Bode button shows.
+    NBA0->setEnabled(false);
+    NBPFGraph->setVisible(false);
+    DiffGraph->setVisible(false);
+    IntGraph->setVisible(false);
+}
 
-    static const QString lowPassLabels[] = {QStringLiteral("R1 (kΩ)"), QStringLiteral("C2 (nF)"),
-                                            QStringLiteral("R3 (kΩ)"), QStringLiteral("C5 (nF)"),
-                                            QStringLiteral("R4 (kΩ)")};
-    static const QString highPassLabels[] = {QStringLiteral("C1 (nF)"), QStringLiteral("R2 (kΩ)"),
-                                             QStringLiteral("C3 (nF)"), QStringLiteral("R5 (kΩ)"),
-                                             QStringLiteral("C4 (nF)")};
-    static const QString bandPassLabels[] = {QStringLiteral("R1 (kΩ)"), QStringLiteral("R2 (kΩ)"),
-                                             QStringLiteral("C3 (nF)"), QStringLiteral("R5 (kΩ)"),
-                                             QStringLiteral("C4 (nF)")};
-
+// The inverting (multiple feedback) low and high passes.
+void TAnalogueFiltersForm::CreateLowAndHighPassTabs() {
     CreateTab({&LowPass_Tab,
                "LowPass_Tab",
                QStringLiteral("&Low Pass (Inv.)"),
                QStringLiteral("Low Pass Inverting 2nd Order Active Filter"),
                {400, 200},
                [](SchematicPainter &p) { DrawMultipleFeedback(p, "RCRCR", lowPassLabels); },
-               Formula(QStringLiteral("−A₀·ω₀²"), denominator, {}, {}, filterLegend),
+               Formula(QStringLiteral("−A₀·ω₀²"), denominator, {}, {}, QStringList{commonLegend}),
                {{&LR1, "LR1", R("R1")},
                 {&LC2, "LC2", C("C2")},
                 {&LR3, "LR3", R("R3")},
@@ -121,7 +135,7 @@ void TAnalogueFiltersForm::CreateControls() {
                QStringLiteral("High Pass Inverting 2nd Order Active Filter"),
                {400, 200},
                [](SchematicPainter &p) { DrawMultipleFeedback(p, "CRCRC", highPassLabels); },
-               Formula(QStringLiteral("−A₀·s²"), denominator, {}, {}, filterLegend),
+               Formula(QStringLiteral("−A₀·s²"), denominator, {}, {}, QStringList{commonLegend}),
                {{&HC1, "HC1", C("C1")},
                 {&HR2, "HR2", R("R2")},
                 {&HC3, "HC3", C("C3")},
@@ -138,6 +152,10 @@ void TAnalogueFiltersForm::CreateControls() {
                        {&HPFGarph, "HPFGarph"}},
                &HFactor,
                "HFactor"});
+}
+
+// The inverting band pass and band reject.
+void TAnalogueFiltersForm::CreateBandTabs() {
     CreateTab({&BandPass_Tab,
                "BandPass_Tab",
                QStringLiteral("&Band Pass (Inv.)"),
@@ -145,7 +163,7 @@ void TAnalogueFiltersForm::CreateControls() {
                {400, 200},
                [](SchematicPainter &p) { DrawMultipleFeedback(p, "RRCRC", bandPassLabels); },
                Formula(QStringLiteral("−2A₀ζω₀·s"), denominator, QStringLiteral("−A₀B·s"),
-                       bandDenominator, bandFilterLegend),
+                       bandDenominator, QStringList{commonLegend, bandLegend}),
                {{&BR1, "BR1", R("R1")},
                 {&BR2, "BR2", R("R2")},
                 {&BC3, "BC3", C("C3")},
@@ -164,33 +182,38 @@ void TAnalogueFiltersForm::CreateControls() {
                        {&BPFGraph, "BPFGraph"}},
                &BFactor,
                "BFactor"});
-    CreateTab({&BandReject_Tab,
-               "BandReject_Tab",
-               QStringLiteral("band&Reject (Inv.)"),
-               QStringLiteral("Band Reject Inverting 2nd Order Active Filter"),
-               {480, 225},
-               &DrawBandReject,
-               Formula(QStringLiteral("−A₀(s² + ω₀²)"), denominator,
-                       QStringLiteral("−A₀(s² + ω₀²)"), bandDenominator, bandFilterLegend),
-               {{&RR1, "RR1", R("R1")},
-                {&RR2, "RR2", R("R2")},
-                {&RC1, "RC1", C("C1")},
-                {&RC2, "RC2", C("C2")},
-                {&RR3, "RR3", R("R3")},
-                {&RR4, "RR4", R("R4")}},
-               {{&RW0, "RW0", omegaCaption},
-                {&RF0, "RF0", frequencyCaption},
-                {&RB, "RB", bandwidthCaption},
-                {&RQ, "RQ", qualityCaption},
-                {&RZ, "RZ", dampingCaption},
-                {&RA0, "RA0", gainCaption}},
-               Buttons{{&RTransfer, "RTransfer"},
-                       {&RComponents, "RComponents"},
-                       {&RMultiply, "RMultiply"},
-                       {&RDivide, "RDivide"},
-                       {&BRFGraph, "BRFGraph"}},
-               &RFactor,
-               "RFactor"});
+    CreateTab(
+        {&BandReject_Tab,
+         "BandReject_Tab",
+         QStringLiteral("band&Reject (Inv.)"),
+         QStringLiteral("Band Reject Inverting 2nd Order Active Filter"),
+         {480, 225},
+         &DrawBandReject,
+         Formula(QStringLiteral("−A₀(s² + ω₀²)"), denominator, QStringLiteral("−A₀(s² + ω₀²)"),
+                 bandDenominator, QStringList{commonLegend, bandLegend}),
+         {{&RR1, "RR1", R("R1")},
+          {&RR2, "RR2", R("R2")},
+          {&RC1, "RC1", C("C1")},
+          {&RC2, "RC2", C("C2")},
+          {&RR3, "RR3", R("R3")},
+          {&RR4, "RR4", R("R4")}},
+         {{&RW0, "RW0", omegaCaption},
+          {&RF0, "RF0", frequencyCaption},
+          {&RB, "RB", bandwidthCaption},
+          {&RQ, "RQ", qualityCaption},
+          {&RZ, "RZ", dampingCaption},
+          {&RA0, "RA0", gainCaption}},
+         Buttons{{&RTransfer, "RTransfer"},
+                 {&RComponents, "RComponents"},
+                 {&RMultiply, "RMultiply"},
+                 {&RDivide, "RDivide"},
+                 {&BRFGraph, "BRFGraph"}},
+         &RFactor,
+         "RFactor"});
+}
+
+// The non-inverting low, high and band passes.
+void TAnalogueFiltersForm::CreateNonInvertingTabs() {
     CreateTab({&NLowPass_Tab,
                "NLowPass_Tab",
                QStringLiteral("L&Ow Pass (Non-Inv.)"),
@@ -266,6 +289,10 @@ void TAnalogueFiltersForm::CreateControls() {
                        {&NBPFGraph, "NBPFGraph"}},
                &NBFactor,
                "NBFactor"});
+}
+
+// The differentiator and the integrator.
+void TAnalogueFiltersForm::CreateRcTabs() {
     const QStringList rcLegend{
         QStringLiteral("ω₀ = 1/(R·C): angular frequency (krad/s)    f₀ = ω₀/2π (kHz)")};
     CreateTab({&Differentiator,
@@ -296,12 +323,6 @@ void TAnalogueFiltersForm::CreateControls() {
                        {&IntGraph, "IntGraph"}},
                nullptr,
                nullptr});
-
-    // Written only by the program; its value decides whether the Bode button shows.
-    NBA0->setEnabled(false);
-    NBPFGraph->setVisible(false);
-    DiffGraph->setVisible(false);
-    IntGraph->setVisible(false);
 }
 
 void TAnalogueFiltersForm::CreateTab(const TabLayout &page) {
@@ -328,41 +349,11 @@ void TAnalogueFiltersForm::CreateTab(const TabLayout &page) {
     formula->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     grid->addWidget(formula, 3, 0);
 
-    auto editGroup = [tab](const QString &title, const std::vector<EditSpec> &edits) {
-        auto *group = new QGroupBox(title, tab);
-        auto *form = new QGridLayout(group);
-        form->setVerticalSpacing(3);
-        int row = 0;
-        for (const EditSpec &e : edits) {
-            NumberEdit *edit = named<NumberEdit>(group, e.name);
-            edit->SetKeyFilter(true);
-            edit->setMinimumWidth(130);
-            *e.edit = edit;
-            auto *label = new QLabel(e.caption, group);
-            label->setBuddy(edit);
-            form->addWidget(label, row, 0);
-            form->addWidget(edit, row, 1);
-            ++row;
-        }
-        form->setRowStretch(row, 1);
-        return group;
-    };
-    grid->addWidget(editGroup(QStringLiteral("Components"), page.components), 1, 1);
-    grid->addWidget(editGroup(QStringLiteral("Transfer Function"), page.parameters), 2, 1);
+    grid->addWidget(EditGroup(tab, QStringLiteral("Components"), page.components), 1, 1);
+    grid->addWidget(EditGroup(tab, QStringLiteral("Transfer Function"), page.parameters), 2, 1);
 
     if (page.factor != nullptr) {
-        grid->addWidget(
-            new QLabel(QStringLiteral("Resistors Kilo Ohms  Capacitors Nano Farads"), tab), 4, 0);
-        auto *scale = new QHBoxLayout;
-        scale->addStretch(1);
-        scale->addWidget(new QLabel(QStringLiteral("Scale Factor (fxR or C/f):"), tab));
-        NumberEdit *factor = named<NumberEdit>(tab, page.factorName);
-        factor->SetKeyFilter(true);
-        factor->setText(QStringLiteral("1"));
-        factor->setFixedWidth(90);
-        *page.factor = factor;
-        scale->addWidget(factor);
-        grid->addLayout(scale, 4, 1);
+        CreateScaleFactor(grid, tab, page);
     }
 
     static const QString captions[] = {
@@ -383,6 +374,49 @@ void TAnalogueFiltersForm::CreateTab(const TabLayout &page) {
     grid->addLayout(buttons, 5, 0, 1, 2);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
+}
+
+QGroupBox *TAnalogueFiltersForm::EditGroup(QWidget *tab, const QString &title,
+                                           const std::vector<EditSpec> &edits) {
+    auto *group = new QGroupBox(title, tab);
+    auto *form = new QGridLayout(group);
+    form->setVerticalSpacing(3);
+    int row = 0;
+    for (const EditSpec &e : edits) {
+        NumberEdit *edit = named<NumberEdit>(group, e.name);
+        edit->SetKeyFilter(true);
+        edit->setMinimumWidth(130);
+        *e.edit = edit;
+        auto *label = new QLabel(e.caption, group);
+        label->setBuddy(edit);
+        // Messages about the field name it by its label.
+        edit->setAccessibleName(e.caption);
+        form->addWidget(label, row, 0);
+        form->addWidget(edit, row, 1);
+        ++row;
+    }
+    form->setRowStretch(row, 1);
+    return group;
+}
+
+// The scale factor of the tabs that multiply and divide the components.
+void TAnalogueFiltersForm::CreateScaleFactor(QGridLayout *grid, QWidget *tab,
+                                             const TabLayout &page) {
+    grid->addWidget(new QLabel(QStringLiteral("Resistors Kilo Ohms  Capacitors Nano Farads"), tab),
+                    4, 0);
+    auto *scale = new QHBoxLayout;
+    scale->addStretch(1);
+    auto *label = new QLabel(QStringLiteral("Scale Factor (fxR or C/f):"), tab);
+    scale->addWidget(label);
+    NumberEdit *factor = named<NumberEdit>(tab, page.factorName);
+    label->setBuddy(factor);
+    factor->setAccessibleName(QStringLiteral("Scale Factor (fxR or C/f)"));
+    factor->SetKeyFilter(true);
+    factor->setText(QStringLiteral("1"));
+    factor->setFixedWidth(90);
+    *page.factor = factor;
+    scale->addWidget(factor);
+    grid->addLayout(scale, 4, 1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -477,4 +511,41 @@ bool TAnalogueFiltersForm::eventFilter(QObject *watched, QEvent *event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The components other windows use
+
+namespace {
+
+// A component field in SI units; `unit` is what one of the field's units is worth.
+double Component(const NumberEdit *edit, double unit) {
+    const std::string text = edit->text().toStdString();
+    double value = 0.0;
+    if (!kaldorium::TryParseDouble(text, value)) {
+        throw kaldorium::ConversionError(edit->accessibleName().toStdString() + ": " +
+                                         kaldorium::ConversionError::NotAFloat(text).what());
+    }
+    return value * unit;
+}
+
+constexpr double Kilo = 1e3;
+constexpr double Nano = 1e-9;
+
+} // namespace
+
+kaldorium::InvertingLowPass TAnalogueFiltersForm::InvertingLowPassComponents() const {
+    return {Component(LR1, Kilo), Component(LC2, Nano), Component(LR3, Kilo), Component(LR4, Kilo),
+            Component(LC5, Nano)};
+}
+
+kaldorium::NonInvertingLowPass TAnalogueFiltersForm::NonInvertingLowPassComponents() const {
+    kaldorium::NonInvertingLowPass c{};
+    c.r1 = Component(NLR1, Kilo);
+    c.r2 = Component(NLR2, Kilo);
+    c.c3 = Component(NLC3, Nano);
+    c.c4 = Component(NLC4, Nano);
+    c.rin = Component(NLRIN, Kilo);
+    c.rf = Component(NLRF, Kilo);
+    return c;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tools/AnalogueCircuits.h"
-#include "widgets/Schematic.h"
+#include "core/tools/AnalogueCircuits.h"
+#include "gui/widgets/Schematic.h"
 
 #include <QDialog>
 #include <QString>
@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -24,6 +26,11 @@ class TAnalogueFiltersForm : public QDialog {
 public:
     TAnalogueFiltersForm(UiServices &services, TGraphForm &graph, QWidget *parent = nullptr);
     ~TAnalogueFiltersForm() override;
+
+    // The low passes' components as the fields show them now, in SI units. Throws the
+    // conversion error of a field that holds no number.
+    kaldorium::InvertingLowPass InvertingLowPassComponents() const;
+    kaldorium::NonInvertingLowPass NonInvertingLowPassComponents() const;
 
 protected:
     // Key releases in the linked fields set the linked-field flag.
@@ -52,7 +59,14 @@ private:
         const char *factorName;
     };
     void CreateControls();
+    void CreateLowAndHighPassTabs();
+    void CreateBandTabs();
+    void CreateNonInvertingTabs();
+    void CreateRcTabs();
     void CreateTab(const TabLayout &page);
+    static QGroupBox *EditGroup(QWidget *tab, const QString &title,
+                                const std::vector<EditSpec> &edits);
+    void CreateScaleFactor(QGridLayout *grid, QWidget *tab, const TabLayout &page);
     void ConnectHandlers();
     void FormCreate();
 

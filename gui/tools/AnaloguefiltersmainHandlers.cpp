@@ -1,27 +1,35 @@
-#include "tools/Analoguefiltersmain.h"
+#include "gui/tools/Analoguefiltersmain.h"
 
-#include "app/UiServices.h"
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "tools/Graph.h"
-#include "widgets/NumberEdit.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "gui/services/UiServices.h"
+#include "gui/tools/Graph.h"
+#include "gui/widgets/NumberEdit.h"
 
 #include <QPushButton>
 #include <QTabWidget>
 #include <cmath>
+#include <numbers>
+#include <string>
 
 using namespace kaldorium;
 
 namespace {
 
-constexpr double twoPi = 6.283185307179586;
-
 // Field units: kΩ, nF, krad/s and kHz.
 constexpr double kilo = 1e3;
 constexpr double nano = 1e-9;
 
+// A field's number. A text that is none is reported with the field's label (its accessible
+// name), since a tab holds a dozen fields: "ω₀ (krad/s): '' is not a valid floating point value".
 double Read(const NumberEdit *edit) {
-    return ParseDouble(edit->text().toStdString());
+    const std::string text = edit->text().toStdString();
+    double value = 0.0;
+    if (!TryParseDouble(text, value)) {
+        throw ConversionError(edit->accessibleName().toStdString() + ": " +
+                              ConversionError::NotAFloat(text).what());
+    }
+    return value;
 }
 double ReadKilo(const NumberEdit *edit) {
     return Read(edit) * kilo;
@@ -45,7 +53,7 @@ public:
     FieldWrites &Nano(NumberEdit *edit, double si) { return Plain(edit, si / nano); }
     // f0 = ω0/2π, from ω0 in rad/s into kHz.
     FieldWrites &Frequency(NumberEdit *edit, double omega0) {
-        return Plain(edit, omega0 / twoPi / kilo);
+        return Plain(edit, omega0 / (2 * std::numbers::pi) / kilo);
     }
     void Commit() {
         CheckFloatingPoint(writes);
@@ -363,9 +371,7 @@ void TAnalogueFiltersForm::Scale(NumberEdit *factorEdit,
         c.push_back(Read(e));
     }
     if (!ScaleComponents(r, c, factor, direction)) {
-        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
-                         QStringLiteral("The scale factor must be greater than 0"),
-                         QMessageBox::Ok);
+        services.ReportError(this, QStringLiteral("The scale factor must be greater than 0"));
         return;
     }
     FieldWrites writes;
@@ -439,7 +445,7 @@ void TAnalogueFiltersForm::W0Change(NumberEdit *w0, NumberEdit *f0) {
     }
     ClearFloatingPointFlags();
     try {
-        FieldWrites().Plain(f0, omega0 / twoPi).Commit();
+        FieldWrites().Plain(f0, omega0 / (2 * std::numbers::pi)).Commit();
     } catch (const FloatingPointError &) {
     }
 }
@@ -451,7 +457,7 @@ void TAnalogueFiltersForm::F0Change(NumberEdit *f0, NumberEdit *w0) {
     }
     ClearFloatingPointFlags();
     try {
-        FieldWrites().Plain(w0, twoPi * frequency).Commit();
+        FieldWrites().Plain(w0, 2 * std::numbers::pi * frequency).Commit();
     } catch (const FloatingPointError &) {
     }
 }

@@ -1,4 +1,4 @@
-#include "tools/Analoguefiltersmain.h"
+#include "gui/tools/Analoguefiltersmain.h"
 
 #include <QStringList>
 

@@ -1,11 +1,13 @@
-#include "tools/Digitalfiltersdesign.h"
+#include "gui/tools/Digitalfiltersdesign.h"
 
-#include "app/Guarded.h"
-#include "tools/FormulaPicture.h"
-#include "widgets/Named.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
+#include "core/tools/BodeResponse.h"
+#include "gui/services/Guarded.h"
+#include "gui/tools/BodeReadout.h"
+#include "gui/tools/FormulaPicture.h"
+#include "gui/widgets/Named.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <numbers>
 
 namespace {
 
@@ -53,7 +56,10 @@ TDigitalFiltersForm::TDigitalFiltersForm(UiServices &services_,
                                          kaldorium::DigitalFilterDesign &design_, QWidget *parent)
     : QDialog(parent), services(services_), design(design_) {
     setWindowTitle(QStringLiteral("(KALDOR) Digital Filters Design"));
-    setFixedSize(889, 634);
+    // The stated size is where the window starts; it grows, and the plots with it.
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setMinimumSize(889, 634);
+    resize(889, 634);
     CreateControls();
     design.SetView(this);
     design.AttachPlots(&gainCanvas, &phaseCanvas);
@@ -74,6 +80,29 @@ TDigitalFiltersForm::~TDigitalFiltersForm() {
 }
 
 void TDigitalFiltersForm::CreateControls() {
+    CreatePlots();
+    CreateSelections();
+    int y = 222;
+    CreateParameters(y);
+    CreateCoefficients(y);
+    CalcFilter = named<QPushButton>(this, "CalcFilter");
+    CalcFilter->setText(QStringLiteral("Calculate fo,Ao,Q,type"));
+    CalcFilter->setGeometry(PanelLeft, y, PanelWidth, 26);
+    BodePlot = named<QPushButton>(this, "BodePlot");
+    BodePlot->setText(QStringLiteral("Bode Plot"));
+    BodePlot->setGeometry(PanelLeft, y + 30, PanelWidth, 26);
+    for (QPushButton *button : {CalcFilter, BodePlot}) {
+        button->setAutoDefault(false);
+    }
+    ShowAnalogue = named<QCheckBox>(this, "ShowAnalogue");
+    ShowAnalogue->setText(QStringLiteral("Show analogue prototype"));
+    ShowAnalogue->setToolTip(QStringLiteral(
+        "Draws the analogue H(s) the bilinear design starts from over the Bode plot"));
+    ShowAnalogue->setGeometry(PanelLeft, y + 60, PanelWidth, 22);
+    CreateFixedPointControls(y + 84);
+}
+
+void TDigitalFiltersForm::CreatePlots() {
     // Plots, their captions and read-outs.
     GainPlotScreen = named<PlotImage>(this, "GainPlotScreen", gainCanvas);
     GainPlotScreen->setGeometry(PlotLeft, 2, 633, 321);
@@ -121,7 +150,9 @@ void TDigitalFiltersForm::CreateControls() {
     Label18->setGeometry(PlotLeft + 323, 608, 84, 18);
     PhaseX = readOut("PhaseX", PlotLeft + 407);
     PhaseY = readOut("PhaseY", PlotLeft + 521);
+}
 
+void TDigitalFiltersForm::CreateSelections() {
     // The formula of each order; only the chosen order's is shown.
     Image2nd = named<FormulaPicture>(this, "Image2nd", 2);
     Image4th = named<FormulaPicture>(this, "Image4th", 4);
@@ -154,9 +185,11 @@ void TDigitalFiltersForm::CreateControls() {
         radio->setGeometry(8 + 100 * (index / 3), 18 + 21 * (index % 3), 98, 21);
         filterTypeButtons->addButton(radio, index++);
     }
+}
 
+// From `y` down; `y` ends below the last row.
+void TDigitalFiltersForm::CreateParameters(int &y) {
     // Frequency, Q, amplification with their steppers, and Ts.
-    int y = 222;
     const auto parameterRow = [this, &y](const char *caption, NumberEdit *edit, Stepper *stepper) {
         Label(this, nullptr, QString::fromLatin1(caption))->setGeometry(PanelLeft, y + 2, 94, 18);
         edit->setGeometry(PanelLeft + 96, y, 90, FieldHeight);
@@ -180,7 +213,9 @@ void TDigitalFiltersForm::CreateControls() {
     Label10->setGeometry(PanelLeft, y + 2, 94, 18);
     sTs->setGeometry(PanelLeft + 96, y, 90, FieldHeight);
     y += RowHeight + 4;
+}
 
+void TDigitalFiltersForm::CreateCoefficients(int &y) {
     // The fourteen coefficients in two columns, a on the left and b on the right.
     for (int i = 0; i < 7; ++i) {
         const auto u = static_cast<std::size_t>(i);
@@ -202,21 +237,6 @@ void TDigitalFiltersForm::CreateControls() {
         }
     }
     y += RowHeight * 7 + 4;
-
-    CalcFilter = named<QPushButton>(this, "CalcFilter");
-    CalcFilter->setText(QStringLiteral("Calculate fo,Ao,Q,type"));
-    CalcFilter->setGeometry(PanelLeft, y, PanelWidth, 26);
-    BodePlot = named<QPushButton>(this, "BodePlot");
-    BodePlot->setText(QStringLiteral("Bode Plot"));
-    BodePlot->setGeometry(PanelLeft, y + 30, PanelWidth, 26);
-    for (QPushButton *button : {CalcFilter, BodePlot}) {
-        button->setAutoDefault(false);
-    }
-    ShowAnalogue = named<QCheckBox>(this, "ShowAnalogue");
-    ShowAnalogue->setText(QStringLiteral("Show analogue prototype"));
-    ShowAnalogue->setToolTip(QStringLiteral(
-        "Draws the analogue H(s) the bilinear design starts from over the Bode plot"));
-    ShowAnalogue->setGeometry(PanelLeft, y + 60, PanelWidth, 22);
 }
 
 void TDigitalFiltersForm::ConnectHandlers() {
@@ -251,8 +271,28 @@ void TDigitalFiltersForm::ConnectHandlers() {
        [this](int x, int y) { GainPlotScreenMouseMove(x, y); });
     on(PhasePlotScreen, &PlotImage::mouseMoved,
        [this](int x, int y) { PhasePlotScreenMouseMove(x, y); });
+    ConnectFixedPointHandlers();
     GainPlotScreen->MeasureWith(&design.gainPlot, PlotImage::Axis::LogFrequency);
     PhasePlotScreen->MeasureWith(&design.phasePlot, PlotImage::Axis::LogFrequency);
-    GainPlotScreen->SetServices(&services);
-    PhasePlotScreen->SetServices(&services);
+    ConnectViews();
+    for (PlotImage *plot : {GainPlotScreen, PhasePlotScreen}) {
+        plot->SetServices(&services);
+        plot->cursorExtras = [this](std::optional<double> x1, std::optional<double> x2) {
+            // The empty grids have no response to measure.
+            if (!design.bodeShown) {
+                return QString();
+            }
+            std::vector<double> hz = design.halfPower;
+            for (double &f : hz) {
+                f /= 2 * std::numbers::pi;
+            }
+            return BodeCursorExtras(
+                hz,
+                [this](double f) {
+                    return kaldorium::PhaseAt(design.frequency, design.phaseDeg,
+                                              f * 2 * std::numbers::pi);
+                },
+                x1, x2);
+        };
+    }
 }

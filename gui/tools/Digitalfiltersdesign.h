@@ -1,13 +1,19 @@
 #pragma once
 
-#include "tools/DigitalFilterDesign.h"
-#include "widgets/ImageCanvas.h"
+#include "core/tools/DigitalFilterDesign.h"
+#include "core/tools/FixedPoint.h"
+#include "gui/services/MessagePump.h"
+#include "gui/widgets/ImageCanvas.h"
 
 #include <QDialog>
+#include <QRect>
 #include <array>
+#include <utility>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -32,23 +38,51 @@ public:
     ImageCanvas &GainCanvas() { return gainCanvas; }
     ImageCanvas &PhaseCanvas() { return phaseCanvas; }
     bool IsBusy() const { return busy; }
+    // The window the "Poles/Zeros" button opens (none: the button does nothing), and the
+    // rounding the coefficient list sets, which the workbench runs (none: the window's own).
+    void SetPoleZeroForm(QWidget *form) { poleZeroForm = form; }
+    void SetQuantisedSource(kaldorium::QuantisedFilterSource *source);
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void CreateControls();
+    void CreatePlots();
+    // The formulas, order and type.
+    void CreateSelections();
+    void CreateParameters(int &y);
+    void CreateCoefficients(int &y);
     void ConnectHandlers();
     void DesignChanged(unsigned parts) override;
 
     void FormActivate();
     void BodePlotClick();
+    // Shows the window's busy state: the Bode plot's message while it is computed.
+    void UpdateControls();
     void a0Exit();
     void GainPlotScreenMouseMove(int x, int y);
     void PhasePlotScreenMouseMove(int x, int y);
     // The analogue prototype over the Bode diagram, with a legend, while ShowAnalogue is ticked.
     void DrawAnalogue();
+
+    // DigitalfiltersdesignZoom.cpp: zoom and the growing window
+    void ConnectViews();
+    // Both plots show the frequencies of the one zoomed, each keeping its own heights.
+    void ShowZoomed(PlotImage *zoomed);
+    void LayOut();
+
+    // DigitalfiltersdesignFixedPoint.cpp: poles and zeros, rounding, export
+    void CreateFixedPointControls(int y);
+    void ConnectFixedPointHandlers();
+    void CoefficientBitsChange(int index);
+    void ExportCoefficientsClick();
+    void PoleZeroPlotClick();
+    // The response of the rounded coefficients over the Bode diagram, while they are rounded.
+    void DrawQuantised();
 
     UiServices &services;
     kaldorium::DigitalFilterDesign &design;
@@ -56,6 +90,7 @@ private:
     ImageCanvas phaseCanvas{633, 241};
     // The Bode plot is being computed (messages are processed while it shows its message).
     bool busy = false;
+    MessagePump pump; // the Bode plot's messages and stop request (closing the window)
 
     PlotImage *GainPlotScreen, *PhasePlotScreen;
     QLabel *MessageLabel;
@@ -74,4 +109,13 @@ private:
     QCheckBox *ShowAnalogue;
     QLineEdit *GainX, *GainY, *PhaseX, *PhaseY;
     QLabel *Label14, *Label13, *Label12, *Label11, *Label15, *Label16, *Label17, *Label18;
+
+    QWidget *poleZeroForm = nullptr;
+    kaldorium::QuantisedFilterSource ownQuantised{design};
+    kaldorium::QuantisedFilterSource *quantised = &ownQuantised;
+    QPushButton *PoleZeroPlot, *ExportCoefficients;
+    QLabel *CoefficientBitsLabel;
+    QComboBox *CoefficientBits;
+    // Where each control stands at the window's starting size; LayOut places them from there.
+    std::vector<std::pair<QWidget *, QRect>> startingPlaces;
 };

@@ -1,15 +1,20 @@
-#include "tools/Digitalfiltersdesign.h"
+#include "gui/tools/Digitalfiltersdesign.h"
 
-#include "app/Guarded.h"
-#include "common/NumberText.h"
-#include "tools/FormulaPicture.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
+#include "gui/services/Tooltips.h"
+
+#include "core/common/NumberText.h"
+#include "core/common/ScopeExit.h"
+#include "gui/services/Guarded.h"
+#include "gui/services/MessagePump.h"
+#include "gui/tools/FormulaPicture.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
@@ -32,7 +37,7 @@ void Show(QLineEdit *field, const std::string &text) {
         field->setText(shown);
         // A long number shows its leading digits.
         field->setCursorPosition(0);
-        field->setToolTip(shown);
+        field->setToolTip(TooltipWithValue(field, shown));
     }
 }
 
@@ -84,6 +89,7 @@ void TDigitalFiltersForm::DesignChanged(unsigned parts) {
     }
     if (parts & DigitalFilterDesign::Plots) {
         DrawAnalogue();
+        DrawQuantised();
         GainPlotScreen->update();
         PhasePlotScreen->update();
     }
@@ -124,18 +130,29 @@ void TDigitalFiltersForm::BodePlotClick() {
         return;
     }
     busy = true;
-    MessageLabel->show();
-    MessageLabel->raise();
-    try {
-        QApplication::processEvents();
-        design.BodePlotClick();
-    } catch (...) {
-        MessageLabel->hide();
+    UpdateControls();
+    const kaldorium::ScopeExit idle([this] {
         busy = false;
-        throw;
+        UpdateControls();
+    });
+    pump.Start();
+    // Closing the window while the message shows leaves the plot as it was.
+    if (pump.Pump()) {
+        design.BodePlotClick();
     }
-    MessageLabel->hide();
-    busy = false;
+}
+
+void TDigitalFiltersForm::UpdateControls() {
+    // The Bode plot's message shows over the gain plot while it is computed.
+    MessageLabel->setVisible(busy);
+    if (busy) {
+        MessageLabel->raise();
+    }
+}
+
+void TDigitalFiltersForm::closeEvent(QCloseEvent *event) {
+    pump.RequestStop();
+    QDialog::closeEvent(event);
 }
 
 void TDigitalFiltersForm::GainPlotScreenMouseMove(int x, int y) {

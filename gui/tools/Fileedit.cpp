@@ -1,9 +1,9 @@
-#include "tools/Fileedit.h"
+#include "gui/tools/Fileedit.h"
 
-#include "app/Guarded.h"
-#include "app/ProgramFolder.h"
-#include "app/UiServices.h"
-#include "widgets/Named.h"
+#include "gui/services/Guarded.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/UiServices.h"
+#include "gui/widgets/Named.h"
 
 #include <QAction>
 #include <QDir>
@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShowEvent>
@@ -116,6 +117,11 @@ void TFileEditForm::CreateControls() {
     SearchButton = SpeedButton("SearchButton", QStringLiteral("Find"), QStringLiteral("edit-find"),
                                QStringLiteral("Find A Text"));
     toolBar->addStretch(1);
+    LoadProgress = named<QProgressBar>(Panel2, "LoadProgress");
+    LoadProgress->setRange(0, 100);
+    LoadProgress->setMaximumWidth(120);
+    LoadProgress->setVisible(false);
+    toolBar->addWidget(LoadProgress);
     LineNumberLabel = named<QLabel>(Panel2, "LineNumberLabel", LineNumberCaption);
     // Room for five digits, so that the label does not jump while the caret moves.
     LineNumberLabel->setMinimumWidth(LineNumberLabel->fontMetrics().horizontalAdvance(
@@ -267,6 +273,11 @@ bool TFileEditForm::FormCloseQuery() {
 }
 
 void TFileEditForm::done(int result) {
+    if (loading) {
+        // Closing ends the load; nothing of it has been changed by the user.
+        stopLoading = true;
+        modified = false;
+    }
     bool canClose = false;
     guarded(this, services, [this, &canClose]() { canClose = FormCloseQuery(); })();
     if (!canClose) {
@@ -444,7 +455,9 @@ void TFileEditForm::FindDialogFind() {
 }
 
 void TFileEditForm::Memo1Change() {
-    modified = true;
+    if (!loading) {
+        modified = true;
+    }
 }
 
 void TFileEditForm::Memo1KeyPress(const QKeyEvent *event) {
@@ -463,33 +476,6 @@ void TFileEditForm::Memo1KeyPress(const QKeyEvent *event) {
 void TFileEditForm::Memo1KeyUp() {
     LineNumberLabel->setText(LineNumberCaption +
                              QString::number(Memo1->textCursor().blockNumber()));
-}
-
-bool TFileEditForm::LoadFile(const QString &name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        services.ShowError(this, QStringLiteral("Cannot open file \"%1\". %2")
-                                     .arg(QDir::toNativeSeparators(name), file.errorString()));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        services.ShowError(this, QStringLiteral("Cannot read file \"%1\". %2")
-                                     .arg(QDir::toNativeSeparators(name), file.errorString()));
-        return false;
-    }
-    // A byte-order mark stays in the text, so that saving gives it back.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QString text = utf8(bytes);
-    latin1File = utf8.hasError();
-    if (latin1File) {
-        text = QString::fromLatin1(bytes);
-    }
-    // Lines may end in CR LF, LF or CR; in the text area a line break is one character.
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    Memo1->setPlainText(text);
-    return true;
 }
 
 bool TFileEditForm::WriteFile(const QString &name) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/services/DataFileEditor.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -9,14 +11,16 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QFile;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QToolButton;
 class UiServices;
 
 // The data file editor: a plain-text editor for the workbench's data files (.DSI, .DSO, .DFT) or
 // any text file. Files are loaded as lines and saved as lines ending in CR LF.
-class TFileEditForm : public QDialog {
+class TFileEditForm : public QDialog, public DataFileEditor {
     Q_OBJECT
 public:
     explicit TFileEditForm(UiServices &services, QWidget *parent = nullptr);
@@ -24,7 +28,7 @@ public:
     // Shows the editor modally on `name` and returns, once it is closed, the name of the file last
     // opened or saved in it, or `name` itself when none was. `name` is a path, or a pattern that
     // begins with "*" ("*.DSI", "*.DSO"), which opens the open dialog at once.
-    QString EditFile(const QString &name);
+    QString EditFile(const QString &name) override;
 
     // The same hand-over for an opener that shows the window itself.
     void SetFileName(const QString &name) { fileName = name; }
@@ -32,6 +36,11 @@ public:
 
     // The text has been changed since it was loaded, saved or cleared.
     bool Modified() const { return modified; }
+    // A file is being loaded; the editor's actions wait until it is done.
+    bool Loading() const { return loading; }
+
+    // Files above this size are opened only after asking: loading takes a while.
+    static constexpr qint64 LargeFileBytes = 16 * 1024 * 1024;
 
     // The file dialogs, in the form the dialog service takes.
     static const QString OpenDialogTitle;
@@ -79,8 +88,18 @@ private:
     bool SaveChangesFirst();
     // Shows the save dialog and writes the file; true when the save was done.
     bool Save();
-    // Replaces the text with the file's lines; false (after the error display) when unreadable.
+    // Replaces the text with the file's lines; false (after the error display) when unreadable,
+    // and when the user declines to load a large file or closes the window while it loads.
     bool LoadFile(const QString &name);
+    enum class ReadResult { Done, NotUtf8, Stopped, Failed };
+    // Reads the file in pieces into the text, letting messages run between them.
+    ReadResult ReadText(QFile &file, bool asLatin1);
+    bool AskAboutLargeFile(const QString &name, qint64 size);
+    void ReportReadError(const QString &name, const QFile &file);
+    // Lets window messages run during a load; false when the load is to stop.
+    bool ProcessMessages(qint64 done, qint64 total);
+    // Enables the actions by the busy state: during a load only Exit (which ends it) is left.
+    void UpdateControls();
     bool WriteFile(const QString &name);
     // Where a file dialog starts: the name itself when it has a folder, else the name in the
     // program's data folder of its kind.
@@ -94,6 +113,8 @@ private:
     QString openDialogFileName;
     // The file loaded was not UTF-8; it is written back byte for byte as Latin-1.
     bool latin1File = false;
+    bool loading = false;
+    bool stopLoading = false;
 
     QMenuBar *MainMenu1 = nullptr;
     QMenu *FileMenu = nullptr;
@@ -120,6 +141,7 @@ private:
     QToolButton *PasteButton = nullptr;
     QToolButton *UndoButton = nullptr;
     QToolButton *SearchButton = nullptr;
+    QProgressBar *LoadProgress = nullptr;
     QLabel *LineNumberLabel = nullptr;
     QLabel *Panel1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr;

@@ -1,9 +1,9 @@
-#include "tools/Filternetwork.h"
+#include "gui/tools/Filternetwork.h"
 
-#include "app/Guarded.h"
-#include "tools/NetworkPicture.h"
-#include "widgets/Named.h"
-#include "widgets/NumberEdit.h"
+#include "gui/services/Guarded.h"
+#include "gui/tools/NetworkPicture.h"
+#include "gui/widgets/Named.h"
+#include "gui/widgets/NumberEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

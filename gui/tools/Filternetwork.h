@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/FilterNetwork.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <QDialog>
 #include <array>

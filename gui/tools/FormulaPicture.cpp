@@ -1,4 +1,4 @@
-#include "tools/FormulaPicture.h"
+#include "gui/tools/FormulaPicture.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,14 +1,16 @@
-#include "tools/Graph.h"
+#include "gui/tools/Graph.h"
 
-#include "app/Guarded.h"
-#include "app/UiServices.h"
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "tools/BodeResponse.h"
-#include "widgets/Named.h"
-#include "widgets/PlotImage.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/tools/BodeResponse.h"
+#include "gui/services/Guarded.h"
+#include "gui/services/UiServices.h"
+#include "gui/tools/BodeReadout.h"
+#include "gui/widgets/Named.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,41 +27,6 @@ namespace {
 
 QString General(double v) {
     return QString::fromStdString(FormatGeneral(v));
-}
-
-QString Short(double v) {
-    return QString::fromStdString(FormatGeneral(v, 6));
-}
-
-// The cursor read-out's extra lines: the half power points of the gain and the phase at each
-// cursor (x is log10 of the frequency in Hz).
-QString BodeExtras(const BodeResponse &response, std::optional<double> x1,
-                   std::optional<double> x2) {
-    QStringList lines;
-    const std::vector<double> edges = response.HalfPowerHz();
-    if (!edges.empty()) {
-        QStringList hz;
-        for (std::size_t i = 0; i < edges.size() && i < 4; ++i) {
-            hz << Short(edges[i]);
-        }
-        lines << QStringLiteral("−3 dB at %1%2 Hz")
-                     .arg(hz.join(QStringLiteral(", ")),
-                          edges.size() > 4 ? QStringLiteral(", …") : QString());
-    }
-    QStringList phases;
-    int n = 0;
-    for (const std::optional<double> &x : {x1, x2}) {
-        ++n;
-        const std::optional<double> phase =
-            x ? response.PhaseAtHz(std::pow(10.0, *x)) : std::nullopt;
-        if (phase) {
-            phases << QStringLiteral("phase%1 = %2°").arg(n).arg(Short(*phase));
-        }
-    }
-    if (!phases.isEmpty()) {
-        lines << phases.join(QStringLiteral("   "));
-    }
-    return lines.join(QLatin1Char('\n'));
 }
 
 // "G a i n" standing upright: one character per line.
@@ -83,7 +50,10 @@ TGraphForm::TGraphForm(UiServices &services_, DesignedFilterSource &designed_,
       response(std::make_unique<BodeResponse>()) {
     setObjectName(QStringLiteral("GraphForm"));
     setWindowTitle(QStringLiteral("(KALDOR) Bode Plot"));
-    setFixedSize(704, 649);
+    // The stated size is where the window starts; it grows, and the plots with it.
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setMinimumSize(704, 649);
+    resize(704, 649);
     CreateControls();
     ConnectHandlers();
     ShowEmptyPlots();
@@ -137,6 +107,25 @@ void TGraphForm::CreateControls() {
     MessageLabel->setAlignment(Qt::AlignCenter);
     MessageLabel->setGeometry(0, 290, 704, 50);
     MessageLabel->setVisible(false);
+
+    ShowGroupDelay = named<QCheckBox>(this, "ShowGroupDelay");
+    ShowGroupDelay->setText(QStringLiteral("Group delay"));
+    ShowGroupDelay->setGeometry(42, 622, 110, 22);
+    DelayPlot = new PlotImage(delayCanvas, this);
+    DelayPlot->setObjectName(QStringLiteral("DelayPlot"));
+    Label9 = label("Label9", Upright(QStringLiteral("D e l a y")), 4, 0, 34, 100);
+    Label10 = label("Label10", QStringLiteral("(ms)"), 4, 0, 38, 18);
+    for (QLabel *l : {Label9, Label10}) {
+        l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    Label11 = label("Label11", QStringLiteral("Frequency (Hz)"), 300, 0, 110, 22);
+    Label12 = label("Label12", QStringLiteral("Coordinates"), 470, 0, 76, 22);
+    DelayX = readOut("DelayX", 548, 0);
+    DelayY = readOut("DelayY", 625, 0);
+    for (QWidget *w : std::initializer_list<QWidget *>{DelayPlot, Label9, Label10, Label11, Label12,
+                                                       DelayX, DelayY}) {
+        w->setVisible(false);
+    }
 }
 
 void TGraphForm::ConnectHandlers() {
@@ -144,12 +133,15 @@ void TGraphForm::ConnectHandlers() {
             guarded(this, services, [this](int x, int y) { GainPlotMouseMove(x, y); }));
     connect(PhasePlot, &PlotImage::mouseMoved, this,
             guarded(this, services, [this](int x, int y) { PhasePlotMouseMove(x, y); }));
+    ConnectViews();
     GainPlot->MeasureWith(&gainScope, PlotImage::Axis::LogFrequency);
     PhasePlot->MeasureWith(&phaseScope, PlotImage::Axis::LogFrequency);
     for (PlotImage *plot : {GainPlot, PhasePlot}) {
         plot->SetServices(&services);
         plot->cursorExtras = [this](std::optional<double> x1, std::optional<double> x2) {
-            return BodeExtras(*response, x1, x2);
+            return BodeCursorExtras(
+                response->HalfPowerHz(), [this](double hz) { return response->PhaseAtHz(hz); }, x1,
+                x2);
         };
     }
 }
@@ -176,18 +168,25 @@ void TGraphForm::showEvent(QShowEvent *event) {
 }
 
 void TGraphForm::ShowResults(bool visible) {
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{PhasePlot, GainPlot, GainX, GainY, PhaseX, PhaseY, Label1,
-                                          Label2, Label3, Label4, Label5, Label6, Label7, Label8}) {
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             PhasePlot, GainPlot, GainX, GainY, PhaseX, PhaseY, Label1, Label2, Label3, Label4,
+             Label5, Label6, Label7, Label8, ShowGroupDelay}) {
         w->setVisible(visible);
+    }
+    for (QWidget *w : std::initializer_list<QWidget *>{DelayPlot, Label9, Label10, Label11, Label12,
+                                                       DelayX, DelayY}) {
+        w->setVisible(visible && ShowGroupDelay->isChecked());
     }
 }
 
 void TGraphForm::ShowEmptyPlots() {
+    computed = false;
     gainScope.Bind(&gainCanvas, 0.0, 1.0, 0.0, 1.0);
     phaseScope.Bind(&phaseCanvas, 0.0, 1.0, 0.0, 1.0);
+    delayScope.Bind(&delayCanvas, 0.0, 1.0, 0.0, 1.0);
     GainPlot->update();
     PhasePlot->update();
+    DelayPlot->update();
 }
 
 void TGraphForm::FormActivate() {
@@ -199,9 +198,10 @@ void TGraphForm::FormActivate() {
     QElapsedTimer clock;
     clock.start();
     try {
-        response->Compute({omega0, amplification, damping, ts, type}, designed, network);
+        response->Compute(Inputs(), designed, network);
         FloatingPointGuard guard;
         response->Plot(gainScope, &gainCanvas, phaseScope, &phaseCanvas);
+        response->PlotDelay(delayScope, &delayCanvas);
         guard.Check();
     } catch (...) {
         // The window never stays on its message: empty plots, then the error display.
@@ -213,8 +213,13 @@ void TGraphForm::FormActivate() {
         throw;
     }
     computing = false;
+    computed = true;
+    GainPlot->View().SetHome(gainScope.Ranges());
+    PhasePlot->View().SetHome(phaseScope.Ranges());
+    DelayPlot->View().SetHome(delayScope.Ranges());
     gainCanvas.Flush();
     phaseCanvas.Flush();
+    delayCanvas.Flush();
     MessageLabel->setVisible(false);
     ShowResults(true);
     lastPlotMs = static_cast<double>(clock.nsecsElapsed()) * 1e-6;

@@ -1,17 +1,19 @@
 #pragma once
 
-#include "signal/Oscilloscopeclass.h"
-#include "widgets/ImageCanvas.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "gui/widgets/ImageCanvas.h"
 
 #include <QDialog>
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class PlotImage;
 class UiServices;
 
 namespace kaldorium {
+struct BodeInputs;
 class BodeResponse;
 class DesignedFilterSource;
 class FilterNetwork;
@@ -42,11 +44,13 @@ public:
     const kaldorium::BodeResponse &Response() const { return *response; }
     const kaldorium::Oscilloscope &GainScope() const { return gainScope; }
     const kaldorium::Oscilloscope &PhaseScope() const { return phaseScope; }
+    const kaldorium::Oscilloscope &DelayScope() const { return delayScope; }
     // Milliseconds from the start of the computation to the plotted images, last activation.
     double LastPlotMilliseconds() const { return lastPlotMs; }
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void CreateControls();
@@ -56,6 +60,17 @@ private:
     void ShowEmptyPlots();
     void GainPlotMouseMove(int x, int y);
     void PhasePlotMouseMove(int x, int y);
+    // Zoom, resizing and the group delay (GraphViews.cpp).
+    void ConnectViews();
+    void LayOut();
+    void ShowGroupDelayClick();
+    // Draws the plots as their views show them: the whole response when none is zoomed,
+    // otherwise the response computed afresh over the visible frequencies `left` … `right`
+    // (log10 of Hz), which every plot then shows.
+    void Redraw(PlotImage *zoomed);
+    void PlotDelay();
+    void DelayPlotMouseMove(int x, int y);
+    kaldorium::BodeInputs Inputs() const;
 
     UiServices &services;
     kaldorium::DesignedFilterSource &designed;
@@ -65,6 +80,9 @@ private:
     ImageCanvas phaseCanvas{657, 267};
     kaldorium::Oscilloscope gainScope;
     kaldorium::Oscilloscope phaseScope;
+    ImageCanvas delayCanvas{657, 230};
+    kaldorium::Oscilloscope delayScope;
+    bool computed = false;
     bool computing = false;
     double lastPlotMs = 0.0;
 
@@ -72,4 +90,8 @@ private:
     QLabel *MessageLabel;
     QLineEdit *GainX, *GainY, *PhaseX, *PhaseY;
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8;
+    QCheckBox *ShowGroupDelay;
+    PlotImage *DelayPlot;
+    QLineEdit *DelayX, *DelayY;
+    QLabel *Label9, *Label10, *Label11, *Label12;
 };

@@ -1,4 +1,4 @@
-#include "tools/NetworkPicture.h"
+#include "gui/tools/NetworkPicture.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
-#include "widgets/FieldInput.h"
+#include "gui/widgets/FieldInput.h"
 
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "workbench/FieldRules.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/workbench/FieldRules.h"
 
 #include <QLineEdit>
 
@@ -26,21 +26,15 @@ void AcceptPositive(QLineEdit *field, const char *emptyText, double &setting) {
     }
 }
 
-double SteppedValue(QLineEdit *field, bool up, double baseStep, Clamp clamp) {
+double SteppedValue(QLineEdit *field, bool up, double baseStep) {
     FloatingPointGuard guard;
-    const double current = ReadField(field, nullptr);
-    double v = baseStep > 0 ? FineStep(current, up, baseStep, baseStep) : DecadeStep(current, up);
+    const double v = PositiveStep(ReadField(field, nullptr), up, baseStep);
     guard.Check();
-    if (clamp == Clamp::ToOne && v <= 0) {
-        v = 1.0;
-    } else if (clamp == Clamp::ToZero && v < 0) {
-        v = 0.0;
-    }
     return v;
 }
 
-void StepField(QLineEdit *field, bool up, double baseStep, Clamp clamp, double &setting) {
-    setting = SteppedValue(field, up, baseStep, clamp);
+void StepField(QLineEdit *field, bool up, double baseStep, double &setting) {
+    setting = SteppedValue(field, up, baseStep);
     field->setText(QString::fromStdString(FormatGeneral(setting)));
 }
 

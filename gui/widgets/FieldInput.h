@@ -13,13 +13,12 @@ double ReadField(QLineEdit *field, const char *emptyText);
 // Takes a positive field value into `setting`; anything else brings the stored value back.
 void AcceptPositive(QLineEdit *field, const char *emptyText, double &setting);
 
-// The stepped value of a field: a fine step of `baseStep`, or a decade step when the base step
-// is DecadeRule, then the stepper's clamp of a result that is not positive (to 1) or negative
-// (to 0).
-enum class Clamp { ToOne, ToZero };
+// The stepped value of a field that takes only positive values: a fine step of `baseStep`, or a
+// decade step when the base step is DecadeRule; never a value the field would refuse (see
+// PositiveStep).
 inline constexpr double DecadeRule = 0.0;
-double SteppedValue(QLineEdit *field, bool up, double baseStep, Clamp clamp);
+double SteppedValue(QLineEdit *field, bool up, double baseStep);
 // The stepped value into `setting`, and shown in the field.
-void StepField(QLineEdit *field, bool up, double baseStep, Clamp clamp, double &setting);
+void StepField(QLineEdit *field, bool up, double baseStep, double &setting);
 
 } // namespace fieldinput

@@ -1,4 +1,4 @@
-#include "widgets/ImageCanvas.h"
+#include "gui/widgets/ImageCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,6 +15,27 @@ int PhysicalSize(int logical, qreal ratio) {
     return std::max(1, static_cast<int>(std::lround(logical * ratio)));
 }
 
+// The lines' width in image pixels for a pen of `width` logical pixels.
+int LineWidth(int width, qreal ratio) {
+    return std::max(1, static_cast<int>(std::lround(std::max(width, 1) * ratio)));
+}
+
+// Widens [lo, hi] by [from, to] when the two meet or touch (an empty [lo, hi] takes it whole);
+// false, and nothing changed, when a gap would lie between them.
+bool Widen(int &lo, int &hi, int from, int to) {
+    if (lo > hi) {
+        lo = from;
+        hi = to;
+        return true;
+    }
+    if (from > hi + 1 || to < lo - 1) {
+        return false;
+    }
+    lo = std::min(lo, from);
+    hi = std::max(hi, to);
+    return true;
+}
+
 } // namespace
 
 ImageCanvas::ImageCanvas(int width, int height)
@@ -28,9 +49,11 @@ ImageCanvas::~ImageCanvas() {
 }
 
 QPainter &ImageCanvas::Painter() {
+    DrawRuns();
     MarkAllDirty();
     if (!painter) {
         painter = std::make_unique<QPainter>(&image);
+        painter->setFont(textFont);
     }
     if (pen.color().rgb() != lineColor) {
         pen.setColor(QColor::fromRgb(lineColor));
@@ -40,6 +63,11 @@ QPainter &ImageCanvas::Painter() {
 }
 
 void ImageCanvas::Flush() {
+    DrawRuns();
+    EndPainter();
+}
+
+void ImageCanvas::EndPainter() {
     if (painter) {
         painter->end();
         painter.reset();
@@ -60,6 +88,7 @@ void ImageCanvas::Resize(int width, int height, qreal devicePixelRatio) {
                    QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
+    lineWidth = LineWidth(pen.width(), ratio);
     ForgetOperations();
 }
 
@@ -100,7 +129,9 @@ void ImageCanvas::SetPenColor(kaldorium::Color color) {
 }
 
 void ImageCanvas::SetPenWidth(int width) {
+    DrawRuns();
     pen.setWidth(width);
+    lineWidth = LineWidth(pen.width(), ratio);
     Keep(Operation::PenWidth, width);
 }
 
@@ -135,15 +166,25 @@ void ImageCanvas::FillRect(int x1, int y1, int x2, int y2) {
     Painter().fillRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)), fill);
 }
 
+void ImageCanvas::DrawImage(int x, int y, int width, int height, const QImage &picture) {
+    complete = false;
+    QPainter &p = Painter();
+    p.drawImage(QRect(x, y, width, height), picture);
+}
+
+// Plots draw one short segment per sample; writing the pixels directly (Bresenham, the pen's
+// width as parallel one-pixel lines) is much faster than the painter's wide lines. On a scaled
+// screen the path runs through the centres of the logical pixels and the pen is as many image
+// pixels wide as the scale makes it. Where many samples fall in one pixel column, the segments
+// and points down the column join a run that is drawn once, as the same pixels.
 void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
     Keep(Operation::Segment, x1, y1, x2, y2);
-    // Plots draw one short segment per sample; writing the pixels directly (Bresenham, the pen's
-    // width as parallel one-pixel lines) is much faster than the painter's wide lines. On a
-    // scaled screen the path runs through the centres of the logical pixels and the pen is
-    // as many image pixels wide as the scale makes it.
-    Flush();
-    const int penWidth =
-        std::max(1, static_cast<int>(std::lround(std::max(pen.width(), 1) * ratio)));
+    EndPainter();
+    if (x1 == x2 && JoinRun(x1, y1, y2)) {
+        return;
+    }
+    DrawRuns();
+    const int penWidth = lineWidth;
     auto centre = [this](int v) { return static_cast<int>(std::floor((v + 0.5) * ratio)); };
     auto bandStart = [this, penWidth](int v) {
         return static_cast<int>(std::floor(v * ratio + (ratio - penWidth) / 2.0 + 0.5));
@@ -193,6 +234,66 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
     }
 }
 
+// A segment down column x1 covers, as Line draws it, the band's columns across every row from
+// one end to the other; a point covers its own column across the band's rows.
+bool ImageCanvas::JoinRun(int x1, int y1, int y2) {
+    auto centre = [this](int v) { return static_cast<int>(std::floor((v + 0.5) * ratio)); };
+    auto bandStart = [this](int v) {
+        return static_cast<int>(std::floor(v * ratio + (ratio - lineWidth) / 2.0 + 0.5));
+    };
+    const int X = centre(x1);
+    const int first = bandStart(x1) - X;
+    ColumnRun *run = nullptr;
+    for (int i = 0; i < runCount; ++i) {
+        if (runs[i].color == lineColor) {
+            run = &runs[i];
+        }
+    }
+    if (run == nullptr) {
+        if (runCount == MaxRuns) {
+            return false;
+        }
+        run = &runs[runCount++];
+        *run = ColumnRun{lineColor, X, first, first + lineWidth - 1};
+    } else if (run->x != X || run->first != first) {
+        return false;
+    }
+    if (y1 != y2) {
+        const int Y1 = centre(y1);
+        const int Y2 = centre(y2);
+        return Widen(run->lo, run->hi, std::min(Y1, Y2), std::max(Y1, Y2));
+    }
+    const int top = bandStart(y1);
+    return Widen(run->pointLo, run->pointHi, top, top + lineWidth - 1);
+}
+
+void ImageCanvas::DrawRuns() {
+    // A run exists only after a line, which ended the painter: the pixels are written directly.
+    for (int i = 0; i < runCount; ++i) {
+        const ColumnRun &run = runs[i];
+        SetBand(run.lo, run.hi, run.x + run.first, run.x + run.last, run.color);
+        SetBand(run.pointLo, run.pointHi, run.x, run.x, run.color);
+    }
+    runCount = 0;
+}
+
+void ImageCanvas::SetBand(int top, int bottom, int left, int right, QRgb color) {
+    top = std::max(top, 0);
+    bottom = std::min(bottom, image.height() - 1);
+    left = std::max(left, 0);
+    right = std::min(right, image.width() - 1);
+    if (top > bottom || left > right) {
+        return;
+    }
+    dirtyTop = std::min(dirtyTop, top);
+    dirtyBottom = std::max(dirtyBottom, bottom);
+    auto *bits = reinterpret_cast<QRgb *>(image.bits());
+    const qsizetype stride = image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    for (int y = top; y <= bottom; ++y) {
+        std::fill(bits + y * stride + left, bits + y * stride + right + 1, color);
+    }
+}
+
 void ImageCanvas::TextOut(int x, int y, const std::string &text) {
     if (complete) {
         Keep(Operation::Text, x, y, static_cast<int>(texts.size()));
@@ -206,11 +307,23 @@ void ImageCanvas::TextOut(int x, int y, const std::string &text) {
     p.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
 }
 
-void ImageCanvas::ProcessMessages() {
-    if (processMessages) {
-        processMessages();
-    }
+int ImageCanvas::TextWidth(const std::string &text) const {
+    // The font a painter on the image starts with, the one TextOut writes in.
+    return QFontMetrics(textFont, &image).horizontalAdvance(QString::fromStdString(text));
 }
+
+int ImageCanvas::TextHeight() const {
+    return QFontMetrics(textFont, &image).height();
+}
+
+void ImageCanvas::SetTextFont(const QFont &font) {
+    Flush();
+    textFont = font;
+}
+
+// Long work lets messages run between its chunks (ChunkDriver) or through its MessagePump;
+// a plot never does in the middle of drawing.
+void ImageCanvas::ProcessMessages() {}
 
 bool ImageCanvas::RestoreBackground(const kaldorium::BackgroundKey &key) {
     if (background.isNull() || background.size() != image.size() || !(key == backgroundKey) ||

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "signal/Canvas.h"
+#include "core/signal/Canvas.h"
 
 #include <QImage>
 #include <QPainter>
@@ -31,10 +31,15 @@ public:
     void FillRect(int x1, int y1, int x2, int y2) override;
     void Line(int x1, int y1, int x2, int y2) override;
     void TextOut(int x, int y, const std::string &text) override;
+    int TextWidth(const std::string &text) const override;
+    int TextHeight() const override;
     void ProcessMessages() override;
     bool RestoreBackground(const kaldorium::BackgroundKey &key) override;
     void SaveBackground(const kaldorium::BackgroundKey &key) override;
 
+    // Draws `picture` scaled into the logical rectangle (x, y, width, height), pixel for pixel
+    // when the sizes agree. A picture cannot be replayed: a vector export then takes the image.
+    void DrawImage(int x, int y, int width, int height, const QImage &picture);
     // Ends the open painter so the image can be shown or saved.
     void Flush();
     // A new, white image of the given logical size (the old drawing is lost).
@@ -48,9 +53,8 @@ public:
     // False when the calls could not all be kept (an endless plot); the caller then uses Image().
     bool Replay(QPainter &painter) const;
 
-    // What ProcessMessages does; nothing unless set (the workbench runs in chunks and yields
-    // between them by itself).
-    std::function<void()> processMessages;
+    // The font of the grid labels (the projector view enlarges it).
+    void SetTextFont(const QFont &font);
 
 private:
     struct Operation {
@@ -61,7 +65,25 @@ private:
     // calls the canvas stops keeping them.
     static constexpr std::size_t MaxOperations = 4'000'000;
 
+    // A trace's samples within one pixel column, not yet drawn: the segments down the column
+    // (the pen's band across, rows lo … hi) and the points on it (one pixel across, rows
+    // pointLo … pointHi), in image pixels. A column hit by many samples is drawn once.
+    struct ColumnRun {
+        QRgb color = 0;
+        int x = 0;
+        int first = 0; // the band's columns, relative to x
+        int last = 0;
+        int lo = 0, hi = -1;
+        int pointLo = 0, pointHi = -1;
+    };
+    static constexpr int MaxRuns = 2; // a trace and its companion, drawn in turn
+
     QPainter &Painter();
+    void EndPainter();
+    // Adds the vertical segment or point to its colour's run; false when it does not join one.
+    bool JoinRun(int x1, int y1, int y2);
+    void DrawRuns();
+    void SetBand(int top, int bottom, int left, int right, QRgb color);
     void Keep(Operation::Kind kind, int a, int b = 0, int c = 0, int d = 0);
     bool CoversImage(int x1, int y1, int x2, int y2) const;
     void ForgetOperations();
@@ -73,7 +95,11 @@ private:
     std::unique_ptr<QPainter> painter;
     QPen pen;
     QRgb lineColor = qRgb(0, 0, 0); // the pen's colour, as the lines write it
+    int lineWidth = 1;              // the lines' width in image pixels
+    ColumnRun runs[MaxRuns];
+    int runCount = 0;
     QColor fill = Qt::white;
+    QFont textFont;
     // The one background kept, with its key and the fill colour it was drawn with.
     QImage background;
     kaldorium::BackgroundKey backgroundKey;

@@ -1,10 +1,26 @@
-#include "widgets/NumberEdit.h"
+#include "gui/widgets/NumberEdit.h"
 
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QKeyEvent>
 
-NumberEdit::NumberEdit(QWidget *parent) : QLineEdit(parent) {}
+namespace {
+
+bool IsEnter(const QKeyEvent *event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+// The focus went to another window (a message box, a menu) rather than to another control.
+bool ToAnotherWindow(const QFocusEvent *event) {
+    return event->reason() == Qt::ActiveWindowFocusReason ||
+           event->reason() == Qt::PopupFocusReason;
+}
+
+} // namespace
+
+NumberEdit::NumberEdit(QWidget *parent) : QLineEdit(parent) {
+    connect(this, &QLineEdit::textChanged, this, [this] { answered = false; });
+}
 
 bool NumberEdit::IsAllowedCharacter(QChar c) {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
@@ -12,6 +28,9 @@ bool NumberEdit::IsAllowedCharacter(QChar c) {
 }
 
 void NumberEdit::keyPressEvent(QKeyEvent *event) {
+    if (IsEnter(event)) {
+        enterPressed = true;
+    }
     if (keyFilter) {
         if (event->matches(QKeySequence::Paste)) {
             QString filtered;
@@ -38,8 +57,13 @@ void NumberEdit::keyPressEvent(QKeyEvent *event) {
 
 void NumberEdit::keyReleaseEvent(QKeyEvent *event) {
     QLineEdit::keyReleaseEvent(event);
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        emit accepted();
+    // The release of an Enter pressed elsewhere (the one that closed a message box) is not the
+    // user's Enter in this field.
+    if (IsEnter(event) && enterPressed) {
+        enterPressed = false;
+        if (!answered) {
+            Validate();
+        }
     }
 }
 
@@ -50,5 +74,33 @@ void NumberEdit::focusInEvent(QFocusEvent *event) {
 
 void NumberEdit::focusOutEvent(QFocusEvent *event) {
     QLineEdit::focusOutEvent(event);
+    enterPressed = false;
+    if (validating) {
+        focusTaken = focusTaken || ToAnotherWindow(event);
+        return;
+    }
+    // A modal window opened elsewhere (another field's message) is not the user leaving this one.
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (ToAnotherWindow(event) && modal != nullptr && modal != window()) {
+        return;
+    }
+    Validate();
+}
+
+void NumberEdit::Validate() {
+    validating = true;
+    focusTaken = false;
+    answered = false;
     emit accepted();
+    validating = false;
+    if (focusTaken) {
+        // The validation showed a message: the user corrects the text where it stands.
+        answered = true;
+        if (isVisible() && isEnabled()) {
+            // The box has closed; its window had the focus, so the field's window takes it back.
+            window()->activateWindow();
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+        }
+    }
 }

@@ -5,6 +5,11 @@
 // A numeric field. Leaving it and releasing Enter in it both emit `accepted`, the one place a
 // window validates the text. With the key filter on, only digits, Backspace, Enter, "-", ".", "%"
 // and "'" can be typed or pasted; every other character is discarded.
+//
+// A validation that shows a message (a refused text in the error display) is not run again by
+// the message itself: neither by the message box taking the focus nor by the release of the
+// Enter that closed it. The field then keeps the focus with its text selected, and Enter
+// validates again only once the text has changed; leaving the field always validates.
 class NumberEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -28,5 +33,14 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    void Validate();
+
     bool keyFilter = false;
+    // Enter went down in this field; only then does its release validate.
+    bool enterPressed = false;
+    // Inside the emission of `accepted`, and whether another window took the focus meanwhile.
+    bool validating = false;
+    bool focusTaken = false;
+    // The last validation showed a message about the text still shown: Enter waits for a change.
+    bool answered = false;
 };

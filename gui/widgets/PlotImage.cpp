@@ -1,10 +1,10 @@
-#include "widgets/PlotImage.h"
+#include "gui/widgets/PlotImage.h"
 
-#include "app/ProgramFolder.h"
-#include "app/UiServices.h"
-#include "common/NumberText.h"
-#include "signal/Oscilloscopeclass.h"
-#include "widgets/ImageCanvas.h"
+#include "core/common/NumberText.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/UiServices.h"
+#include "gui/widgets/ImageCanvas.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,9 +41,12 @@ PlotImage::PlotImage(ImageCanvas &canvas_, QWidget *parent) : QWidget(parent), c
     readout->hide();
 }
 
-void PlotImage::MeasureWith(const kaldorium::Oscilloscope *measured, Axis measuredAxis) {
+void PlotImage::MeasureWith(kaldorium::Oscilloscope *measured, Axis measuredAxis) {
     scope = measured;
     axis = measuredAxis;
+    if (ProjectorView()) {
+        ApplyProjectorView();
+    }
     UpdateReadout();
 }
 
@@ -55,61 +58,76 @@ void PlotImage::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), canvas.Image());
     // The cursors are drawn over the picture, not into it.
-    auto drawCursor = [&](const std::optional<QPoint> &at, const QColor &colour) {
+    auto drawCursor = [&](const std::optional<QPoint> &at, const std::optional<int> &row,
+                          const QColor &colour) {
         if (!at) {
             return;
         }
-        QPen pen(colour, 1, Qt::DashLine);
+        QPen pen(colour, ProjectorView() ? 2 : 1, Qt::DashLine);
         pen.setCosmetic(true);
         painter.setPen(pen);
+        const int y = row.value_or(at->y());
         painter.drawLine(QPointF(at->x() + 0.5, 0), QPointF(at->x() + 0.5, height()));
-        painter.drawLine(QPointF(0, at->y() + 0.5), QPointF(width(), at->y() + 0.5));
+        painter.drawLine(QPointF(0, y + 0.5), QPointF(width(), y + 0.5));
     };
-    drawCursor(cursor1, Cursor1Colour);
-    drawCursor(cursor2, Cursor2Colour);
+    drawCursor(cursor1, cursorRow[0], Cursor1Colour);
+    drawCursor(cursor2, cursorRow[1], Cursor2Colour);
 }
 
 void PlotImage::mouseMoveEvent(QMouseEvent *event) {
     const QPoint p = event->position().toPoint();
+    if (DragTo(p, event->buttons())) {
+        return;
+    }
     emit mouseMoved(p.x(), p.y());
 }
 
 void PlotImage::mousePressEvent(QMouseEvent *event) {
     const QPoint p = event->position().toPoint();
-    const bool second =
-        event->button() == Qt::RightButton ||
-        (event->button() == Qt::LeftButton && event->modifiers().testFlag(Qt::ShiftModifier));
-    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
-        if (scope != nullptr) {
-            (second ? cursor2 : cursor1) = p;
-            UpdateReadout();
-            update();
+    if (event->button() == Qt::LeftButton) {
+        if (!event->modifiers().testFlag(Qt::ShiftModifier) && scope != nullptr) {
+            TakeHome();
+            drag = Drag{p, view.Visible(), cursor1};
         }
-    }
-    if (event->button() == Qt::RightButton) {
-        ShowMenu(event->globalPosition().toPoint());
+        PlaceCursor(event->modifiers().testFlag(Qt::ShiftModifier) ? 2 : 1, p);
+    } else if (event->button() == Qt::MiddleButton) {
+        PlaceCursor(2, p);
+    } else if (event->button() == Qt::RightButton) {
+        ShowMenu(p, event->globalPosition().toPoint());
     }
     QWidget::mousePressEvent(event);
 }
 
-void PlotImage::ShowMenu(const QPoint &at) {
+void PlotImage::PlaceCursor(int which, const QPoint &at) {
+    if (scope == nullptr) {
+        return;
+    }
+    (which == 2 ? cursor2 : cursor1) = at;
+    UpdateReadout();
+    update();
+}
+
+void PlotImage::ShowMenu(const QPoint &at, const QPoint &globalAt) {
     QMenu menu(this);
+    QAction *place = menu.addAction(QStringLiteral("Place Cursor 2 Here"), this,
+                                    [this, at] { PlaceCursor(2, at); });
+    place->setEnabled(scope != nullptr);
+    menu.addSeparator();
     menu.addAction(QStringLiteral("Copy Image"), this, [this] { CopyImage(); });
     QAction *save = menu.addAction(QStringLiteral("Save Image As…"), this, [this] {
         const QString name = services->SaveFileName(
             this, QStringLiteral("Save Image As"), DataRoot(),
             QStringLiteral("PNG Image (*.png);;SVG Image (*.svg)"), QStringLiteral("png"));
         if (!name.isEmpty() && !SaveImage(name)) {
-            services->Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
-                              QStringLiteral("Could not write the image %1").arg(name),
-                              QMessageBox::Ok);
+            services->ReportError(this, QStringLiteral("Could not write the image %1").arg(name));
         }
     });
     save->setEnabled(services != nullptr);
     QAction *clear =
         menu.addAction(QStringLiteral("Clear Cursors"), this, [this] { ClearCursors(); });
     clear->setEnabled(cursor1 || cursor2);
-    menu.exec(at);
+    AddViewActions(menu);
+    menu.exec(globalAt);
 }
 
 void PlotImage::CopyImage() {
@@ -151,6 +169,20 @@ QString PlotImage::XText(double value) const {
     return Number(axis == Axis::LogFrequency ? std::pow(10.0, value) : value);
 }
 
+PlotImage::Reading PlotImage::Read(const QPoint &at) const {
+    Reading r;
+    // A sweep's page starts further along the axis; its labels show where.
+    r.x = scope->ValueAtX(at.x()) + scope->xRange * scope->sweepOffset;
+    kaldorium::Oscilloscope::TracePoint point;
+    if (scope->TraceAt(at.x(), at.y(), point)) {
+        r.y = point.value;
+        r.row = point.pixelY;
+    } else {
+        r.y = scope->ValueAtY(at.y());
+    }
+    return r;
+}
+
 QString PlotImage::CursorText() const {
     if (scope == nullptr || (!cursor1 && !cursor2)) {
         return QString();
@@ -161,8 +193,9 @@ QString PlotImage::CursorText() const {
     const std::optional<QPoint> *cursors[2] = {&cursor1, &cursor2};
     for (int i = 0; i < 2; ++i) {
         if (*cursors[i]) {
-            x[i] = scope->ValueAtX((*cursors[i])->x());
-            y[i] = scope->ValueAtY((*cursors[i])->y());
+            const Reading r = Read(**cursors[i]);
+            x[i] = r.x;
+            y[i] = r.y;
             lines << QStringLiteral("x%1 = %2   y%1 = %3")
                          .arg(i + 1)
                          .arg(XText(*x[i]), Number(*y[i]));
@@ -232,6 +265,13 @@ QPoint PlotImage::ReadoutCorner(const QSize &size) {
 }
 
 void PlotImage::UpdateReadout() {
+    const std::optional<QPoint> *cursors[2] = {&cursor1, &cursor2};
+    for (int i = 0; i < 2; ++i) {
+        cursorRow[i].reset();
+        if (scope != nullptr && *cursors[i]) {
+            cursorRow[i] = Read(**cursors[i]).row;
+        }
+    }
     const QString text = CursorText();
     readout->setText(text);
     readout->setVisible(!text.isEmpty());
@@ -240,9 +280,13 @@ void PlotImage::UpdateReadout() {
         readout->move(ReadoutCorner(readout->size()));
         readout->raise();
     }
+    WatchKeys();
+}
+
+void PlotImage::WatchKeys() {
     // Escape clears the cursors wherever the focus is in the window, but only while there are
-    // cursors: otherwise it keeps its usual meaning (closing a dialog).
-    const bool watching = cursor1 || cursor2;
+    // cursors: otherwise it keeps its usual meaning (closing a dialog). Home resets a zoomed view.
+    const bool watching = cursor1 || cursor2 || view.IsZoomed() || (showsPart && showsPart());
     if (watching != watchingEscape) {
         watchingEscape = watching;
         if (watching) {
@@ -254,8 +298,25 @@ void PlotImage::UpdateReadout() {
 }
 
 bool PlotImage::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Home && isVisible() &&
+        (view.IsZoomed() || (showsPart && showsPart()))) {
+        // Home keeps its meaning in a text field unless the pointer is over the plot.
+        auto *target = qobject_cast<QWidget *>(watched);
+        if (target != nullptr && target->window() == window() &&
+            (underMouse() || !target->testAttribute(Qt::WA_InputMethodEnabled))) {
+            if (showWhole && showsPart && showsPart()) {
+                showWhole();
+            } else {
+                ResetView();
+            }
+            event->accept();
+            return true;
+        }
+    }
     if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && isVisible()) {
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && isVisible() &&
+        (cursor1 || cursor2)) {
         auto *target = qobject_cast<QWidget *>(watched);
         if (target != nullptr && target->window() == window()) {
             if (event->type() == QEvent::KeyPress) {
@@ -266,6 +327,13 @@ bool PlotImage::eventFilter(QObject *watched, QEvent *event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void PlotImage::UpdateWhileDrawing() {
+    if (!sinceRepaint.isValid() || sinceRepaint.elapsed() >= RepaintIntervalMs) {
+        sinceRepaint.start();
+        update();
+    }
 }
 
 void PlotImage::MatchCanvas() {

@@ -1,4 +1,4 @@
-#include "widgets/Schematic.h"
+#include "gui/widgets/Schematic.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

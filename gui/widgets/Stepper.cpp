@@ -1,4 +1,4 @@
-#include "widgets/Stepper.h"
+#include "gui/widgets/Stepper.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>

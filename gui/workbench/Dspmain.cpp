@@ -1,18 +1,19 @@
-#include "workbench/Dspmain.h"
+#include "gui/workbench/Dspmain.h"
 
-#include "app/Guarded.h"
-#include "audio/Wavmain.h"
-#include "common/NumberText.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
+#include "core/common/NumberText.h"
+#include "gui/audio/Wavmain.h"
+#include "gui/services/ChunkDriver.h"
+#include "gui/services/Guarded.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
+#include "gui/widgets/Wiring.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -33,13 +34,16 @@ TDSPMainForm::TDSPMainForm(UiServices &services_, NoiseGenerator &noise_, Filter
     compact.setPointSizeF(std::min(compact.pointSizeF(), 8.0));
     setFont(compact);
     CreateControls();
+    CreateRealTime();
     resize(867, 700);
     ConnectHandlers();
+    AddToolItems();
     FormCreate();
 }
 
 TDSPMainForm::~TDSPMainForm() {
-    inputTestStop = filterTestStop = true;
+    runDriver.reset();
+    responseDriver.reset();
     run.reset();
     // Destroying the window takes the focus away from its fields, which would run their
     // validations on members already gone: the handlers are cut off first.
@@ -59,23 +63,29 @@ void TDSPMainForm::SetToolWindows(const ToolWindows &windows) {
 // Wiring
 
 void TDSPMainForm::ConnectHandlers() {
-    auto onAccepted = [this](NumberEdit *edit, void (TDSPMainForm::*handler)()) {
-        connect(edit, &NumberEdit::accepted, this, guarded(this, services, handler));
-    };
-    onAccepted(soFrequency, &TDSPMainForm::soFrequencyExit);
-    onAccepted(soAmplitude, &TDSPMainForm::soAmplitudeExit);
-    onAccepted(soSamples, &TDSPMainForm::soSamplesExit);
-    onAccepted(soDutyCycle, &TDSPMainForm::soDutyCycleExit);
-    onAccepted(soDC_Offset, &TDSPMainForm::soDC_OffsetExit);
-    onAccepted(sSN_Ratio, &TDSPMainForm::sSN_RatioExit);
-    onAccepted(sfFrequency, &TDSPMainForm::sfFrequencyExit);
-    onAccepted(sQfactor, &TDSPMainForm::sQfactorExit);
-    onAccepted(sfAmplification, &TDSPMainForm::sfAmplificationExit);
-    onAccepted(sSignal1Scale, &TDSPMainForm::sSignal1ScaleExit);
-    onAccepted(sSignal2Scale, &TDSPMainForm::sSignal2ScaleExit);
-    onAccepted(sTimeScale, &TDSPMainForm::sTimeScaleExit);
-    onAccepted(sSignal1Shift, &TDSPMainForm::sSignal1ShiftExit);
-    onAccepted(sSignal2Shift, &TDSPMainForm::sSignal2ShiftExit);
+    Wiring<TDSPMainForm> wire(this, services);
+    ConnectFields(wire);
+    ConnectButtons(wire);
+    ConnectSelections();
+    ConnectDisplay();
+}
+
+// The fields' exits and steppers; read-only fields hand the focus on.
+void TDSPMainForm::ConnectFields(Wiring<TDSPMainForm> &wire) {
+    wire.OnAccepted(soFrequency, &TDSPMainForm::soFrequencyExit);
+    wire.OnAccepted(soAmplitude, &TDSPMainForm::soAmplitudeExit);
+    wire.OnAccepted(soSamples, &TDSPMainForm::soSamplesExit);
+    wire.OnAccepted(soDutyCycle, &TDSPMainForm::soDutyCycleExit);
+    wire.OnAccepted(soDC_Offset, &TDSPMainForm::soDC_OffsetExit);
+    wire.OnAccepted(filter.sSN_Ratio, &TDSPMainForm::sSN_RatioExit);
+    wire.OnAccepted(filter.sfFrequency, &TDSPMainForm::sfFrequencyExit);
+    wire.OnAccepted(filter.sQfactor, &TDSPMainForm::sQfactorExit);
+    wire.OnAccepted(filter.sfAmplification, &TDSPMainForm::sfAmplificationExit);
+    wire.OnAccepted(traces.sSignal1Scale, &TDSPMainForm::sSignal1ScaleExit);
+    wire.OnAccepted(traces.sSignal2Scale, &TDSPMainForm::sSignal2ScaleExit);
+    wire.OnAccepted(traces.sTimeScale, &TDSPMainForm::sTimeScaleExit);
+    wire.OnAccepted(traces.sSignal1Shift, &TDSPMainForm::sSignal1ShiftExit);
+    wire.OnAccepted(traces.sSignal2Shift, &TDSPMainForm::sSignal2ShiftExit);
 
     // Read-only fields hand the focus on when entered.
     auto handFocus = [this](NumberEdit *from, QWidget *to) {
@@ -83,7 +93,7 @@ void TDSPMainForm::ConnectHandlers() {
             from, &NumberEdit::entered, this, [to] { to->setFocus(); }, Qt::QueuedConnection);
     };
     for (NumberEdit *e : {RMS_Field_Display1, RMS_Field_Display2, Range_Field_Display1,
-                          Range_Field_Display2, ClickX, ClickY, oT}) {
+                          Range_Field_Display2, traces.ClickX, traces.ClickY, oT}) {
         handFocus(e, soFrequency);
     }
     handFocus(sModulationFactor, ModulationFactorI->UpButton());
@@ -94,58 +104,54 @@ void TDSPMainForm::ConnectHandlers() {
     connect(OutputFileName, &QLineEdit::textChanged, this,
             [this] { OutputFileName->setCursorPosition(OutputFileName->text().size()); });
 
-    auto onStep = [this](Stepper *s, void (TDSPMainForm::*handler)(bool)) {
-        connect(s, &Stepper::clicked, this,
-                guarded(this, services, [this, handler](bool up) { (this->*handler)(up); }));
-    };
-    onStep(oFrequencyI, &TDSPMainForm::oFrequencyIClick);
-    onStep(fFrequencyI, &TDSPMainForm::fFrequencyIClick);
-    onStep(oAmplitudeI, &TDSPMainForm::oAmplitudeIClick);
-    onStep(fAmplificationI, &TDSPMainForm::fAmplificationIClick);
-    onStep(QfactorI, &TDSPMainForm::QfactorIClick);
-    onStep(TimeScaleI, &TDSPMainForm::TimeScaleIClick);
-    onStep(TimeScaleM, &TDSPMainForm::TimeScaleMClick);
-    onStep(oSamplesI, &TDSPMainForm::oSamplesIClick);
-    onStep(oDC_OffsetI, &TDSPMainForm::oDC_OffsetIClick);
-    onStep(oDutyCycleI, &TDSPMainForm::oDutyCycleIClick);
-    onStep(ModulationFactorI, &TDSPMainForm::ModulationFactorIClick);
-    auto onTraceStep = [this](Stepper *s, int trace, void (TDSPMainForm::*handler)(int, bool)) {
-        connect(s, &Stepper::clicked, this,
-                guarded(this, services,
-                        [this, trace, handler](bool up) { (this->*handler)(trace, up); }));
-    };
-    onTraceStep(Signal1ScaleI, 1, &TDSPMainForm::SignalScaleIClick);
-    onTraceStep(Signal2ScaleI, 2, &TDSPMainForm::SignalScaleIClick);
-    onTraceStep(Signal1ScaleM, 1, &TDSPMainForm::SignalScaleMClick);
-    onTraceStep(Signal2ScaleM, 2, &TDSPMainForm::SignalScaleMClick);
-    onTraceStep(Signal1ShiftI, 1, &TDSPMainForm::SignalShiftIClick);
-    onTraceStep(Signal2ShiftI, 2, &TDSPMainForm::SignalShiftIClick);
-
-    auto onClick = [this](QAbstractButton *b, void (TDSPMainForm::*handler)()) {
-        connect(b, &QAbstractButton::clicked, this, guarded(this, services, handler));
-    };
-    onClick(oTest, &TDSPMainForm::oTestClick);
-    onClick(fTest, &TDSPMainForm::fTestClick);
-    onClick(CoupleScale, &TDSPMainForm::CoupleScaleClick);
-    onClick(Modulate, &TDSPMainForm::ModulateClick);
-    onClick(AM_Modulate, &TDSPMainForm::AM_ModulateClick);
-    onClick(FM_Modulate, &TDSPMainForm::AM_ModulateClick);
-    onClick(AddNoise, &TDSPMainForm::AddNoiseClick);
-    onClick(Rectify, &TDSPMainForm::RectifyClick);
-    onClick(MakeBodePlot, &TDSPMainForm::MakeBodePlotClick);
-    onClick(AnalogueFiltersDesign, &TDSPMainForm::AnalogueFiltersDesignClick);
-    onClick(DigitalFiltersDesign, &TDSPMainForm::DigitalFiltersDesignClick);
-    onClick(DesignNetwork, &TDSPMainForm::DesignNetworkClick);
-    onClick(WaveFiles, &TDSPMainForm::WaveFilesClick);
-    onClick(GetInputFile, &TDSPMainForm::GetInputFileClick);
-    onClick(GetOutputFile, &TDSPMainForm::GetOutputFileClick);
-    onClick(EditInputFile, &TDSPMainForm::EditInputFileClick);
-    onClick(EditOutputFile, &TDSPMainForm::EditOutputFileClick);
-    onClick(OutputToFile, &TDSPMainForm::OutputToFileClick);
-    for (QRadioButton *r : {NormalNoise, GaussianNoise, HalfRectify, FullRectify}) {
-        onClick(r, &TDSPMainForm::ReadOptionBoxes);
+    wire.OnStep(oFrequencyI, &TDSPMainForm::oFrequencyIClick);
+    wire.OnStep(filter.fFrequencyI, &TDSPMainForm::fFrequencyIClick);
+    wire.OnStep(oAmplitudeI, &TDSPMainForm::oAmplitudeIClick);
+    wire.OnStep(filter.fAmplificationI, &TDSPMainForm::fAmplificationIClick);
+    wire.OnStep(filter.QfactorI, &TDSPMainForm::QfactorIClick);
+    wire.OnStep(traces.TimeScaleI, &TDSPMainForm::TimeScaleIClick);
+    wire.OnStep(traces.TimeScaleM, &TDSPMainForm::TimeScaleMClick);
+    wire.OnStep(oSamplesI, &TDSPMainForm::oSamplesIClick);
+    wire.OnStep(oDC_OffsetI, &TDSPMainForm::oDC_OffsetIClick);
+    wire.OnStep(oDutyCycleI, &TDSPMainForm::oDutyCycleIClick);
+    wire.OnStep(ModulationFactorI, &TDSPMainForm::ModulationFactorIClick);
+    for (int trace : {1, 2}) {
+        wire.OnStep(trace == 1 ? traces.Signal1ScaleI : traces.Signal2ScaleI,
+                    [this, trace](bool up) { SignalScaleIClick(trace, up); });
+        wire.OnStep(trace == 1 ? traces.Signal1ScaleM : traces.Signal2ScaleM,
+                    [this, trace](bool up) { SignalScaleMClick(trace, up); });
+        wire.OnStep(trace == 1 ? traces.Signal1ShiftI : traces.Signal2ShiftI,
+                    [this, trace](bool up) { SignalShiftIClick(trace, up); });
     }
+}
 
+void TDSPMainForm::ConnectButtons(Wiring<TDSPMainForm> &wire) {
+    wire.OnClick(oTest, &TDSPMainForm::oTestClick);
+    wire.OnClick(fTest, &TDSPMainForm::fTestClick);
+    wire.OnClick(traces.CoupleScale, &TDSPMainForm::CoupleScaleClick);
+    wire.OnClick(Modulate, &TDSPMainForm::ModulateClick);
+    wire.OnClick(AM_Modulate, &TDSPMainForm::AM_ModulateClick);
+    wire.OnClick(FM_Modulate, &TDSPMainForm::AM_ModulateClick);
+    wire.OnClick(filter.AddNoise, &TDSPMainForm::AddNoiseClick);
+    wire.OnClick(filter.Rectify, &TDSPMainForm::RectifyClick);
+    wire.OnClick(MakeBodePlot, &TDSPMainForm::MakeBodePlotClick);
+    wire.OnClick(AnalogueFiltersDesign, &TDSPMainForm::AnalogueFiltersDesignClick);
+    wire.OnClick(DigitalFiltersDesign, &TDSPMainForm::DigitalFiltersDesignClick);
+    wire.OnClick(DesignNetwork, &TDSPMainForm::DesignNetworkClick);
+    wire.OnClick(WaveFiles, &TDSPMainForm::WaveFilesClick);
+    wire.OnClick(GetInputFile, &TDSPMainForm::GetInputFileClick);
+    wire.OnClick(GetOutputFile, &TDSPMainForm::GetOutputFileClick);
+    wire.OnClick(EditInputFile, &TDSPMainForm::EditInputFileClick);
+    wire.OnClick(EditOutputFile, &TDSPMainForm::EditOutputFileClick);
+    wire.OnClick(OutputToFile, &TDSPMainForm::OutputToFileClick);
+    for (QRadioButton *r :
+         {filter.NormalNoise, filter.GaussianNoise, filter.HalfRectify, filter.FullRectify}) {
+        wire.OnClick(r, &TDSPMainForm::ReadOptionBoxes);
+    }
+}
+
+// The waveform and filter selections, and the buttons that share one handler.
+void TDSPMainForm::ConnectSelections() {
     // Waveforms: the entry rules run before the click handler, as a mouse click enters first.
     for (QRadioButton *r : {SineWave, SawTooth, FSawTooth, Triangle, FTriangle}) {
         connect(r, &QRadioButton::clicked, this, guarded(this, services, [this, r] {
@@ -161,26 +167,24 @@ void TDSPMainForm::ConnectHandlers() {
                 SineWaveEnter(FileData);
                 FileDataClick();
             }));
-    for (QRadioButton *r : {BandPass, BandReject, HighPass, HighPass2, LowPass, LowPass2}) {
+    for (QRadioButton *r : {filter.BandPass, filter.BandReject, filter.HighPass, filter.HighPass2,
+                            filter.LowPass, filter.LowPass2}) {
         connect(r, &QRadioButton::clicked, this, guarded(this, services, [this, r] {
                     BandPassEnter();
                     BandPassClick(r);
                 }));
     }
-    for (QRadioButton *r : {Diffrentiate, Integrate, DesignedFilter}) {
+    for (QRadioButton *r : {filter.Diffrentiate, filter.Integrate, DesignedFilter}) {
         connect(r, &QRadioButton::clicked, this,
                 guarded(this, services, [this, r] { DiffrentiateClick(r); }));
     }
-    connect(NetworkFiltering, &QRadioButton::clicked, this,
+    connect(filter.NetworkFiltering, &QRadioButton::clicked, this,
             guarded(this, services, [this] { NetworkFilteringClick(); }));
 
-    connect(runTimer, &QTimer::timeout, this, guarded(this, services, &TDSPMainForm::RunChunk));
     for (QPushButton *b : {StepResponse, ImpulseResponse}) {
         connect(b, &QPushButton::clicked, this,
                 guarded(this, services, [this, b] { StepResponseClick(b); }));
     }
-    connect(responseTimer, &QTimer::timeout, this,
-            guarded(this, services, &TDSPMainForm::ResponseChunk));
     for (QPushButton *b : {oDFT, oFFT}) {
         connect(b, &QPushButton::clicked, this,
                 guarded(this, services, [this, b] { oDFTClick(b); }));
@@ -189,11 +193,17 @@ void TDSPMainForm::ConnectHandlers() {
         connect(b, &QPushButton::clicked, this,
                 guarded(this, services, [this, b] { fDFTClick(b); }));
     }
+}
+
+void TDSPMainForm::ConnectDisplay() {
     connect(Image2, &PlotImage::mouseMoved, this,
             guarded(this, services, [this](int x, int y) { Image2MouseMove(x, y); }));
     connect(Image2, &PlotImage::resized, this, [this] { RebindDisplay(); });
     Image2->MeasureWith(&scope, PlotImage::Axis::TimeMs);
     Image2->SetServices(&services);
+    Image2->zoomFields = guarded(this, services, [this](const kaldorium::PlotView &shown) {
+        traces.ZoomFields(settings, shown);
+    });
 }
 
 void TDSPMainForm::FormCreate() {
@@ -213,14 +223,14 @@ void TDSPMainForm::FormCreate() {
     // The waveform buttons restore N from the saved value; starting it at 0 would turn the
     // first waveform selection into N = 10.
     settings.savedSamplesPerCycle = settings.samplesPerCycle;
-    settings.amplification = ParseDouble(sfAmplification->text().toStdString());
-    settings.filterFrequency = ParseDouble(sfFrequency->text().toStdString());
-    settings.qFactor = ParseDouble(sQfactor->text().toStdString());
-    settings.signal1Shift = ParseDouble(sSignal1Shift->text().toStdString());
-    settings.signal2Shift = ParseDouble(sSignal2Shift->text().toStdString());
-    settings.timeScale = ParseDouble(sTimeScale->text().toStdString());
-    settings.signal1Scale = ParseDouble(sSignal1Scale->text().toStdString());
-    settings.signal2Scale = ParseDouble(sSignal2Scale->text().toStdString());
+    settings.amplification = ParseDouble(filter.sfAmplification->text().toStdString());
+    settings.filterFrequency = ParseDouble(filter.sfFrequency->text().toStdString());
+    settings.qFactor = ParseDouble(filter.sQfactor->text().toStdString());
+    settings.signal1Shift = ParseDouble(traces.sSignal1Shift->text().toStdString());
+    settings.signal2Shift = ParseDouble(traces.sSignal2Shift->text().toStdString());
+    settings.timeScale = ParseDouble(traces.sTimeScale->text().toStdString());
+    settings.signal1Scale = ParseDouble(traces.sSignal1Scale->text().toStdString());
+    settings.signal2Scale = ParseDouble(traces.sSignal2Scale->text().toStdString());
     settings.modulationFactor = ParseInt(sModulationFactor->text().toStdString());
     ReadOptionBoxes();
 }
@@ -237,13 +247,8 @@ void TDSPMainForm::showEvent(QShowEvent *event) {
 }
 
 void TDSPMainForm::closeEvent(QCloseEvent *event) {
-    // Ends a running test at its next check.
-    inputTestStop = true;
-    filterTestStop = true;
-    runTimer->stop();
-    run.reset();
-    if (response) {
-        EndResponse();
-    }
+    // Closing ends a running test or response: the window is idle when it shows again.
+    runDriver->Stop();
+    responseDriver->Stop();
     QWidget::closeEvent(event);
 }

@@ -1,27 +1,35 @@
 #pragma once
 
-#include "signal/DesignedFilterSource.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/DigitalFilterDesign.h"
-#include "widgets/ImageCanvas.h"
-#include "workbench/DataFiles.h"
-#include "workbench/Responses.h"
-#include "workbench/Runs.h"
-#include "workbench/SignalStatistics.h"
-#include "workbench/WorkbenchSettings.h"
-#include "workbench/WorkbenchSpectrum.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/DigitalFilterDesign.h"
+#include "core/workbench/DataFiles.h"
+#include "core/workbench/Responses.h"
+#include "core/workbench/Runs.h"
+#include "core/workbench/SignalStatistics.h"
+#include "core/workbench/WorkbenchSettings.h"
+#include "core/workbench/WorkbenchSpectrum.h"
+#include "gui/widgets/FilterControls.h"
+#include "gui/widgets/ImageCanvas.h"
+#include "gui/widgets/TraceScaleControls.h"
+#include "gui/workbench/DspmainRealTime.h"
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <memory>
 
 class QCheckBox;
 class QGroupBox;
+class QGridLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 class QRadioButton;
-class QTimer;
+class AudioStream;
+class ChunkDriver;
 class NumberEdit;
 class PlotImage;
 class Stepper;
@@ -32,6 +40,7 @@ class TDigitalFiltersForm;
 class TFileEditForm;
 class TFilterNetworkForm;
 class TWAVMainForm;
+template <typename Form> class Wiring;
 
 namespace kaldorium {
 class FilterNetwork;
@@ -57,6 +66,17 @@ public:
         TWAVMainForm *wav = nullptr;
     };
     void SetToolWindows(const ToolWindows &windows);
+    // Takes a data file another window wrote as the waveform, played at `frequency` periods
+    // per second, and comes to the front.
+    void UseDataFileWaveform(const QString &path, double frequency);
+
+    // The menu bar above the controls. Other windows' owners add their items here: a menu that
+    // has no item yet is not shown.
+    QMenuBar *MainMenu = nullptr;
+    QMenu *FileMenu = nullptr;
+    QMenu *ViewMenu = nullptr;
+    QMenu *ToolsMenu = nullptr;
+    QMenu *HelpMenu = nullptr;
 
     // What the digital filter designer reads: the filter kind and four fields' texts.
     kaldorium::FilterKind CurrentFilterKind() const override;
@@ -81,7 +101,10 @@ public:
     // One chunk of the running step or impulse response (its timer calls it, tests may too).
     void ResponseChunk();
     // A run, a response or a spectrum is going on: a second one is refused.
-    bool Busy() const { return run || response || spectrum; }
+    bool Busy() const { return work != Work::Idle; }
+
+    // The live sound of real-time runs; none: they stay silent.
+    void SetAudioStream(AudioStream *stream);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -89,8 +112,31 @@ protected:
 
 private:
     void CreateControls();
+    void CreateMenus(QVBoxLayout *outer);
+    void AddToolItems();
+    void CreateOscillatorGroup(QHBoxLayout *panel);
+    void CreateOscillatorButtons(QGridLayout *grid);
+    void CreateWaveforms(QHBoxLayout *group);
+    void CreateFilterGroup(QHBoxLayout *panel);
+    void CreateFilterOptions(QGridLayout *grid);
+    void CreateFilterKinds(QHBoxLayout *group);
+    void CreateScalePanel(QVBoxLayout *outer);
+    void CreateDisplay(QVBoxLayout *outer);
     void ConnectHandlers();
+    void ConnectFields(Wiring<TDSPMainForm> &wire);
+    void ConnectButtons(Wiring<TDSPMainForm> &wire);
+    void ConnectSelections();
+    void ConnectDisplay();
     void FormCreate();
+
+    // Real time (DspmainRealTime.cpp)
+    void CreateRealTime();
+    // Real time for a run or response starting on `driver`, its sampling period read from `ts`.
+    void BeginRealTime(ChunkDriver &driver, const double &ts);
+    // The rows of a run or response while its sound is heard, `file` otherwise.
+    kaldorium::RunRowSink *RealTimeRows(kaldorium::RunRowSink *file);
+    RealTimeSession *realTime = nullptr;
+    RunSoundTap soundTap;
 
     // Runs
     void oTestClick();
@@ -99,13 +145,16 @@ private:
     void StopRun();
     void ShowStatistics();
     void ResetStatistics();
-    void ShowRunButtons(bool visible);
+    // Captions, visibility and enabled state of the controls that start and stop long work, from
+    // the window's busy state.
+    void UpdateControls();
     void Image2MouseMove(int x, int y);
     void RebindDisplay();
 
     // Step and impulse responses
     void StepResponseClick(QPushButton *clicked);
     void StartResponse(kaldorium::ResponseRun::Kind kind);
+    bool ResponseStep(int count);
     void EndResponse();
 
     // Spectra
@@ -181,6 +230,7 @@ private:
     void OutputToFileClick();
     void InputFileNameChange();
     void OpenOutput(bool withFilter);
+    void ShowOutputLimit();
     void CloseOutput();
 
     UiServices &services;
@@ -194,22 +244,23 @@ private:
     kaldorium::SignalStatistics statistics;
     ImageCanvas canvas;
     kaldorium::Oscilloscope scope;
+    // The window's busy state: what long work goes on. Every control that starts or stops long
+    // work follows it (UpdateControls); every way out of the work sets it back to Idle.
+    enum class Work { Idle, InputTest, FilterTest, StepResponse, ImpulseResponse, Spectrum };
+    Work work = Work::Idle;
     std::unique_ptr<kaldorium::WorkbenchRun> run;
     kaldorium::DataFileWriter output; // the open output data file, if any
-    QTimer *runTimer = nullptr;
+    std::unique_ptr<ChunkDriver> runDriver;
     std::unique_ptr<kaldorium::ResponseRun> response;
-    QTimer *responseTimer = nullptr;
+    std::unique_ptr<ChunkDriver> responseDriver;
     bool responseModulate = false; // Modulate as it was before the response
-    QElapsedTimer responseRepaint; // since the display was last repainted during a response
     std::unique_ptr<kaldorium::WorkbenchSpectrum> spectrum;
-    bool inputTestStop = true;
-    bool filterTestStop = true;
     bool centred = false;
 
     // Panels and groups
     QWidget *Panel1, *Panel2, *Panel3, *Panel4;
     QGroupBox *OscillatorSpecs, *Filter_Specs;
-    QGroupBox *NoiseGroup, *Modulate_Group, *RectifyGroup;
+    QGroupBox *Modulate_Group;
 
     // Oscillator group
     NumberEdit *soFrequency, *soAmplitude, *soSamples, *oT, *soDC_Offset, *soDutyCycle;
@@ -218,10 +269,6 @@ private:
     NumberEdit *InputFileName;
     QPushButton *GetInputFile, *EditInputFile;
     QPushButton *oTest, *oDFT, *oFFT, *WaveFiles;
-    QCheckBox *AddNoise;
-    QLabel *sSN_Label;
-    NumberEdit *sSN_Ratio;
-    QRadioButton *NormalNoise, *GaussianNoise;
     NumberEdit *Range_Field_Display1, *RMS_Field_Display1;
     QRadioButton *SineWave, *SquareWave, *SawTooth, *FSawTooth, *Triangle, *FTriangle, *FileData;
     QCheckBox *Modulate;
@@ -230,32 +277,21 @@ private:
     NumberEdit *sModulationFactor;
     Stepper *ModulationFactorI;
 
-    // Filter group
-    QLabel *Label1, *Label2, *Label3;
-    NumberEdit *sfFrequency, *sQfactor, *sfAmplification;
-    Stepper *fFrequencyI, *QfactorI, *fAmplificationI;
+    // Filter group: the parameters, kinds and conditioning shared with the WAV workbench
+    FilterControls filter;
     QPushButton *MakeBodePlot, *StepResponse, *ImpulseResponse;
     QPushButton *DigitalFiltersDesign, *AnalogueFiltersDesign;
-    QCheckBox *Rectify;
-    QRadioButton *HalfRectify, *FullRectify;
     QCheckBox *OutputToFile;
+    QLabel *OutputLimitLabel; // says once that the output file took its limit of rows
     QLabel *OutputFileLabel;
     NumberEdit *OutputFileName;
     QPushButton *GetOutputFile, *EditOutputFile;
     QPushButton *fTest, *fDFT, *fFFT;
-    QRadioButton *BandPass, *BandReject, *HighPass, *HighPass2, *LowPass, *LowPass2,
-        *DesignedFilter, *NetworkFiltering, *Diffrentiate, *Integrate;
+    QRadioButton *DesignedFilter;
     QPushButton *DesignNetwork;
     NumberEdit *Range_Field_Display2, *RMS_Field_Display2;
 
     // Trace scales, time scale, coordinates
-    NumberEdit *sSignal1Scale, *sSignal1Shift, *sSignal2Scale, *sSignal2Shift;
-    Stepper *Signal1ScaleM, *Signal1ScaleI, *Signal1ShiftI;
-    Stepper *Signal2ScaleM, *Signal2ScaleI, *Signal2ShiftI;
-    QCheckBox *CoupleScale;
-    NumberEdit *sTimeScale;
-    Stepper *TimeScaleM, *TimeScaleI;
-    QLabel *TimeScaleLabel;
-    NumberEdit *ClickX, *ClickY;
+    TraceScaleControls traces;
     PlotImage *Image2;
 };

@@ -1,13 +1,13 @@
-#include "workbench/Dspmain.h"
+#include "gui/workbench/Dspmain.h"
 
-#include "common/Errors.h"
-#include "common/NumberText.h"
-#include "widgets/FieldInput.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
-#include "workbench/DspmainText.h"
-#include "workbench/FieldRules.h"
+#include "core/common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/workbench/FieldRules.h"
+#include "gui/widgets/FieldInput.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
+#include "gui/workbench/DspmainText.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -25,7 +25,7 @@ using namespace dspmain;
 
 void TDSPMainForm::ShowFieldsOfSettings() {
     soSamples->setText(QString::number(settings.samplesPerCycle));
-    oT->setText(General(settings.samplingPeriod));
+    oT->setText(Reading(settings.samplingPeriod));
     soDutyCycle->setText(General(settings.dutyCycle));
 }
 
@@ -43,7 +43,7 @@ void TDSPMainForm::soSamplesExit() {
     const std::string shown = ValidateSamplesPerCycle(settings, soSamples->text().toStdString());
     guard.Check();
     soSamples->setText(Text(shown));
-    oT->setText(General(settings.samplingPeriod));
+    oT->setText(Reading(settings.samplingPeriod));
     soDutyCycle->setText(General(settings.dutyCycle));
 }
 
@@ -51,7 +51,7 @@ void TDSPMainForm::oTExit() {
     FloatingPointGuard guard;
     UpdateSamplingPeriod(settings);
     guard.Check();
-    oT->setText(General(settings.samplingPeriod));
+    oT->setText(Reading(settings.samplingPeriod));
     soDutyCycle->setText(General(settings.dutyCycle));
 }
 
@@ -69,123 +69,94 @@ void TDSPMainForm::soDC_OffsetExit() {
 }
 
 void TDSPMainForm::sSN_RatioExit() {
-    AcceptPositive(sSN_Ratio, "1", settings.snRatio);
+    filter.SN_RatioExit(settings);
 }
 
 void TDSPMainForm::sfFrequencyExit() {
-    double v = ReadField(sfFrequency, "1");
-    if (v > 0) {
-        const double nyquist = 0.5 / settings.samplingPeriod;
-        if (v > nyquist) {
-            v = nyquist;
-            sfFrequency->setText(General(v));
-        }
-        settings.filterFrequency = v;
-    } else {
-        sfFrequency->setText(General(settings.filterFrequency));
-    }
+    filter.FrequencyExit(settings, 0.5 / settings.samplingPeriod);
 }
 
 void TDSPMainForm::sQfactorExit() {
-    AcceptPositive(sQfactor, "1", settings.qFactor);
+    filter.QfactorExit(settings);
 }
 
 void TDSPMainForm::sfAmplificationExit() {
-    AcceptPositive(sfAmplification, "1", settings.amplification);
+    filter.AmplificationExit(settings);
 }
 
 void TDSPMainForm::sSignal1ScaleExit() {
-    AcceptPositive(sSignal1Scale, "1", settings.signal1Scale);
-    CoupleScales(1);
+    traces.ScaleExit(settings, 1);
 }
 
 void TDSPMainForm::sSignal2ScaleExit() {
-    AcceptPositive(sSignal2Scale, "1", settings.signal2Scale);
-    CoupleScales(2);
+    traces.ScaleExit(settings, 2);
 }
 
 void TDSPMainForm::sTimeScaleExit() {
-    AcceptPositive(sTimeScale, "1", settings.timeScale);
+    traces.TimeScaleExit(settings);
 }
 
 void TDSPMainForm::sSignal1ShiftExit() {
-    settings.signal1Shift = ReadField(sSignal1Shift, "0");
+    traces.ShiftExit(settings, 1);
 }
 
 void TDSPMainForm::sSignal2ShiftExit() {
-    settings.signal2Shift = ReadField(sSignal2Shift, "0");
+    traces.ShiftExit(settings, 2);
 }
 
 void TDSPMainForm::CoupleScales(int changed) {
-    if (!CoupleScale->isChecked()) {
-        return;
-    }
-    if (changed == 1) {
-        settings.signal2Scale = settings.signal1Scale;
-        sSignal2Scale->setText(sSignal1Scale->text());
-    } else {
-        settings.signal1Scale = settings.signal2Scale;
-        sSignal1Scale->setText(sSignal2Scale->text());
-    }
+    traces.CoupleScales(settings, changed);
 }
 
 void TDSPMainForm::CoupleScaleClick() {
-    settings.coupleScales = CoupleScale->isChecked();
+    settings.coupleScales = traces.CoupleScale->isChecked();
     if (!settings.coupleScales) {
         return;
     }
     const double larger = std::max(settings.signal1Scale, settings.signal2Scale);
     settings.signal1Scale = settings.signal2Scale = larger;
-    sSignal1Scale->setText(General(larger));
-    sSignal2Scale->setText(General(larger));
+    traces.sSignal1Scale->setText(General(larger));
+    traces.sSignal2Scale->setText(General(larger));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Steppers
 
 void TDSPMainForm::oFrequencyIClick(bool up) {
-    StepField(soFrequency, up, 100.0, Clamp::ToOne, settings.frequency);
+    StepField(soFrequency, up, 100.0, settings.frequency);
     soFrequencyExit();
 }
 
 void TDSPMainForm::fFrequencyIClick(bool up) {
-    const double v = SteppedValue(sfFrequency, up, 100.0, Clamp::ToOne);
-    settings.filterFrequency = std::min(v, 0.5 / settings.samplingPeriod);
-    sfFrequency->setText(General(settings.filterFrequency));
+    filter.FrequencyStep(settings, 0.5 / settings.samplingPeriod, up);
 }
 
 void TDSPMainForm::oAmplitudeIClick(bool up) {
-    StepField(soAmplitude, up, 1.0, Clamp::ToZero, settings.amplitude);
+    StepField(soAmplitude, up, 1.0, settings.amplitude);
 }
 
 void TDSPMainForm::fAmplificationIClick(bool up) {
-    StepField(sfAmplification, up, 1.0, Clamp::ToZero, settings.amplification);
+    filter.AmplificationStep(settings, up);
 }
 
 void TDSPMainForm::QfactorIClick(bool up) {
-    StepField(sQfactor, up, 1.0, Clamp::ToOne, settings.qFactor);
+    filter.QfactorStep(settings, up);
 }
 
 void TDSPMainForm::SignalScaleIClick(int trace, bool up) {
-    NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
-    double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    StepField(field, up, 1.0, Clamp::ToOne, scale);
-    CoupleScales(trace);
+    traces.ScaleStep(settings, trace, up, false);
 }
 
 void TDSPMainForm::SignalScaleMClick(int trace, bool up) {
-    NumberEdit *field = trace == 1 ? sSignal1Scale : sSignal2Scale;
-    double &scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    StepField(field, up, DecadeRule, Clamp::ToOne, scale);
-    CoupleScales(trace);
+    traces.ScaleStep(settings, trace, up, true);
 }
 
 void TDSPMainForm::TimeScaleIClick(bool up) {
-    StepField(sTimeScale, up, 1.0, Clamp::ToOne, settings.timeScale);
+    traces.TimeScaleStep(settings, up, false);
 }
 
 void TDSPMainForm::TimeScaleMClick(bool up) {
-    StepField(sTimeScale, up, DecadeRule, Clamp::ToOne, settings.timeScale);
+    traces.TimeScaleStep(settings, up, true);
 }
 
 void TDSPMainForm::oSamplesIClick(bool up) {
@@ -217,11 +188,7 @@ void TDSPMainForm::oDutyCycleIClick(bool up) {
 }
 
 void TDSPMainForm::SignalShiftIClick(int trace, bool up) {
-    NumberEdit *field = trace == 1 ? sSignal1Shift : sSignal2Shift;
-    const double scale = trace == 1 ? settings.signal1Scale : settings.signal2Scale;
-    const double v = ReadField(field, nullptr) + (up ? 0.1 : -0.1) * scale;
-    (trace == 1 ? settings.signal1Shift : settings.signal2Shift) = v;
-    field->setText(Shift(v));
+    traces.ShiftStep(settings, trace, up);
 }
 
 void TDSPMainForm::ModulationFactorIClick(bool) {

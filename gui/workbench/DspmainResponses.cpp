@@ -1,14 +1,14 @@
-#include "workbench/Dspmain.h"
+#include "gui/workbench/Dspmain.h"
 
-#include "common/Errors.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "workbench/DspmainText.h"
+#include "core/common/Errors.h"
+#include "gui/services/ChunkDriver.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/workbench/DspmainText.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 using namespace kaldorium;
 using namespace dspmain;
@@ -17,20 +17,18 @@ using namespace dspmain;
 // Step and impulse responses
 
 void TDSPMainForm::StepResponseClick(QPushButton *clicked) {
-    if (StepResponse->text() != QLatin1String("Step Response")) {
+    if (work == Work::StepResponse || work == Work::ImpulseResponse) {
         // The running response's "Stop".
-        filterTestStop = true;
         EndResponse();
         return;
     }
     if (Busy()) {
         return;
     }
-    StepResponse->setText(QStringLiteral("Stop"));
-    ImpulseResponse->setText(QStringLiteral("Stop"));
-    (clicked == StepResponse ? ImpulseResponse : StepResponse)->setVisible(false);
-    filterTestStop = false;
-    StartResponse(clicked == StepResponse ? ResponseRun::Kind::Step : ResponseRun::Kind::Impulse);
+    const bool step = clicked == StepResponse;
+    work = step ? Work::StepResponse : Work::ImpulseResponse;
+    UpdateControls();
+    StartResponse(step ? ResponseRun::Kind::Step : ResponseRun::Kind::Impulse);
 }
 
 void TDSPMainForm::StartResponse(ResponseRun::Kind kind) {
@@ -46,63 +44,46 @@ void TDSPMainForm::StartResponse(ResponseRun::Kind kind) {
             ModulateClick();
         }
         scope.Bind(&canvas, 0.0, settings.timeScale, -1.0, 1.0);
-        TimeScaleLabel->setVisible(true);
-        fTest->setEnabled(false);
-        oTest->setEnabled(false);
-        for (QWidget *w :
-             std::initializer_list<QWidget *>{oDFT, fDFT, oFFT, fFFT, DigitalFiltersDesign}) {
-            w->setVisible(false);
-        }
+        traces.TimeScaleLabel->setVisible(true);
         ResetStatistics();
         OpenOutput(true);
     } catch (...) {
         EndResponse();
         throw;
     }
-    responseRepaint.invalidate();
+    BeginRealTime(*responseDriver, response->samplingPeriod);
+    responseDriver->Start({.step = [this](int count) { return ResponseStep(count); },
+                           .shown =
+                               [this] {
+                                   ShowStatistics();
+                                   ShowOutputLimit();
+                                   Image2->UpdateWhileDrawing();
+                               },
+                           .finish = [this] { EndResponse(); }});
     // The first chunk at once: a sweep shorter than one sample ends before the click returns.
-    ResponseChunk();
-    if (response) {
-        responseTimer->start();
-    }
+    responseDriver->Chunk();
+}
+
+bool TDSPMainForm::ResponseStep(int count) {
+    response->rows = RealTimeRows(OutputToFile->isChecked() && !OutputFileName->text().isEmpty() &&
+                                          output.IsOpen()
+                                      ? &output
+                                      : nullptr);
+    response->Step(count);
+    realTime->Flush();
+    return !response->Finished();
 }
 
 void TDSPMainForm::ResponseChunk() {
-    if (!response) {
-        responseTimer->stop();
-        return;
-    }
-    if (filterTestStop) {
-        EndResponse();
-        return;
-    }
-    response->rows =
-        OutputToFile->isChecked() && !OutputFileName->text().isEmpty() && output.IsOpen() ? &output
-                                                                                          : nullptr;
-    try {
-        FloatingPointGuard guard;
-        response->Step(ResponseRun::ChunkSamples);
-        guard.Check();
-    } catch (...) {
-        EndResponse();
-        throw;
-    }
-    ShowStatistics();
-    // Repainting the whole display after every chunk would cost more than the chunk itself;
-    // some 40 frames a second look the same.
-    if (!responseRepaint.isValid() || responseRepaint.elapsed() >= 25) {
-        responseRepaint.start();
-        Image2->update();
-    }
-    if (response->Finished()) {
-        EndResponse();
-    }
+    responseDriver->Chunk();
 }
 
 // Every way out of a response (its end, the stop click, an error, closing the window) leaves
 // the same idle window.
 void TDSPMainForm::EndResponse() {
-    responseTimer->stop();
+    // A response that came to its end plays out; a stopped one is silent at once.
+    realTime->End(response != nullptr && response->Finished());
+    responseDriver->Stop();
     const bool wasRunning = response != nullptr;
     response.reset();
     CloseOutput();
@@ -111,11 +92,8 @@ void TDSPMainForm::EndResponse() {
         ModulateClick();
     }
     responseModulate = false;
-    oTest->setEnabled(true);
-    fTest->setEnabled(true);
-    ShowRunButtons(true);
-    StepResponse->setText(QStringLiteral("Step Response"));
-    ImpulseResponse->setText(QStringLiteral("Impulse Response"));
+    work = Work::Idle;
+    UpdateControls();
     ShowStatistics();
     Image2->update();
 }

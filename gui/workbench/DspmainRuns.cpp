@@ -1,16 +1,15 @@
-#include "workbench/Dspmain.h"
+#include "gui/workbench/Dspmain.h"
 
-#include "common/Errors.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
-#include "workbench/DspmainText.h"
+#include "gui/services/ChunkDriver.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
+#include "gui/workbench/DspmainText.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 using namespace kaldorium;
 using namespace dspmain;
@@ -19,32 +18,27 @@ using namespace dspmain;
 // Runs
 
 void TDSPMainForm::oTestClick() {
-    if (oTest->text() == QLatin1String("Test")) {
+    if (work == Work::InputTest) {
+        runDriver->Stop();
+    } else if (!Busy()) {
         StartRun(WorkbenchRun::Kind::InputTest);
-    } else {
-        StopRun();
     }
 }
 
 void TDSPMainForm::fTestClick() {
-    if (fTest->text() == QLatin1String("Test")) {
+    if (work == Work::FilterTest) {
+        runDriver->Stop();
+    } else if (!Busy()) {
         StartRun(WorkbenchRun::Kind::FilterTest);
-    } else {
-        StopRun();
     }
 }
 
 void TDSPMainForm::StartRun(WorkbenchRun::Kind kind) {
-    const bool filterTest = kind == WorkbenchRun::Kind::FilterTest;
-    QPushButton *own = filterTest ? fTest : oTest;
-    QPushButton *other = filterTest ? oTest : fTest;
-    own->setText(QStringLiteral("Stop"));
-    (filterTest ? filterTestStop : inputTestStop) = false;
+    work = kind == WorkbenchRun::Kind::FilterTest ? Work::FilterTest : Work::InputTest;
     scope.Bind(&canvas, 0.0, settings.timeScale, -1.0, 1.0);
-    TimeScaleLabel->setVisible(true);
+    traces.TimeScaleLabel->setVisible(true);
     ResetStatistics();
-    other->setEnabled(false);
-    ShowRunButtons(false);
+    UpdateControls();
     try {
         // Creating the filters designs them: a designed set that cannot run ends here.
         run = std::make_unique<WorkbenchRun>(kind, RunContext{settings, noise, *designer, network},
@@ -53,55 +47,55 @@ void TDSPMainForm::StartRun(WorkbenchRun::Kind kind) {
         StopRun();
         throw;
     }
-    OpenOutput(filterTest);
-    runTimer->start();
+    OpenOutput(kind == WorkbenchRun::Kind::FilterTest);
+    BeginRealTime(*runDriver, settings.samplingPeriod);
+    runDriver->Start({.step =
+                          [this](int count) {
+                              // Rows are written only while the box stays checked: unchecking it
+                              // suspends the writing.
+                              run->rows = RealTimeRows(OutputToFile->isChecked() &&
+                                                               !OutputFileName->text().isEmpty() &&
+                                                               output.IsOpen()
+                                                           ? &output
+                                                           : nullptr);
+                              run->Step(count);
+                              realTime->Flush();
+                              return true;
+                          },
+                      .shown =
+                          [this] {
+                              ShowStatistics();
+                              ShowOutputLimit();
+                              if (settings.fieldsChanged) {
+                                  settings.fieldsChanged = false;
+                                  ShowFieldsOfSettings();
+                              }
+                              Image2->update();
+                          },
+                      .finish =
+                          [this] {
+                              StopRun();
+                              // What the failed chunk counted is shown with its error.
+                              if (runDriver->HowEnded() == ChunkDriver::Ending::Failed) {
+                                  ShowStatistics();
+                              }
+                          }});
 }
 
+// Every way out of a run (the Stop click, an error, closing the window) leaves the same idle
+// window.
 void TDSPMainForm::StopRun() {
-    const bool filterTest = run && run->kind == WorkbenchRun::Kind::FilterTest;
-    runTimer->stop();
+    realTime->End();
+    runDriver->Stop();
     run.reset();
-    inputTestStop = true;
-    filterTestStop = true;
-    (filterTest ? fTest : oTest)->setText(QStringLiteral("Test"));
-    oTest->setText(QStringLiteral("Test"));
-    fTest->setText(QStringLiteral("Test"));
-    oTest->setEnabled(true);
-    fTest->setEnabled(true);
-    ShowRunButtons(true);
+    work = Work::Idle;
+    UpdateControls();
     CloseOutput();
     Image2->update();
 }
 
 void TDSPMainForm::RunChunk() {
-    if (!run) {
-        runTimer->stop();
-        return;
-    }
-    const bool stop = run->kind == WorkbenchRun::Kind::FilterTest ? filterTestStop : inputTestStop;
-    if (stop) {
-        StopRun();
-        return;
-    }
-    // Rows are written only while the box stays checked: unchecking it suspends the writing.
-    run->rows = OutputToFile->isChecked() && !OutputFileName->text().isEmpty() && output.IsOpen()
-                    ? &output
-                    : nullptr;
-    try {
-        FloatingPointGuard guard;
-        run->Step(WorkbenchRun::ChunkSamples);
-        guard.Check();
-    } catch (...) {
-        StopRun();
-        ShowStatistics();
-        throw;
-    }
-    ShowStatistics();
-    if (settings.fieldsChanged) {
-        settings.fieldsChanged = false;
-        ShowFieldsOfSettings();
-    }
-    Image2->update();
+    runDriver->Chunk();
 }
 
 void TDSPMainForm::ShowStatistics() {
@@ -119,19 +113,32 @@ void TDSPMainForm::ResetStatistics() {
     }
 }
 
-void TDSPMainForm::ShowRunButtons(bool visible) {
-    for (QWidget *w : std::initializer_list<QWidget *>{oDFT, fDFT, oFFT, fFFT, ImpulseResponse,
-                                                       StepResponse, DigitalFiltersDesign}) {
-        w->setVisible(visible);
+void TDSPMainForm::UpdateControls() {
+    const bool idle = work == Work::Idle;
+    const bool testing = work == Work::InputTest || work == Work::FilterTest;
+    const bool responding = work == Work::StepResponse || work == Work::ImpulseResponse;
+    oTest->setText(work == Work::InputTest ? QStringLiteral("Stop") : QStringLiteral("Test"));
+    fTest->setText(work == Work::FilterTest ? QStringLiteral("Stop") : QStringLiteral("Test"));
+    oTest->setEnabled(idle || work == Work::InputTest);
+    fTest->setEnabled(idle || work == Work::FilterTest);
+    // A response keeps its own button, captioned "Stop".
+    StepResponse->setText(responding ? QStringLiteral("Stop") : QStringLiteral("Step Response"));
+    ImpulseResponse->setText(responding ? QStringLiteral("Stop")
+                                        : QStringLiteral("Impulse Response"));
+    StepResponse->setVisible(idle || work == Work::StepResponse);
+    ImpulseResponse->setVisible(idle || work == Work::ImpulseResponse);
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{oDFT, fDFT, oFFT, fFFT, DigitalFiltersDesign}) {
+        w->setVisible(idle);
     }
     // The WAV workbench and the network window run loops of their own: never inside this one's.
-    WaveFiles->setEnabled(visible);
-    DesignNetwork->setEnabled(visible);
+    WaveFiles->setEnabled(!testing && work != Work::Spectrum);
+    DesignNetwork->setEnabled(!testing && work != Work::Spectrum);
 }
 
 void TDSPMainForm::Image2MouseMove(int x, int y) {
-    ClickX->setText(General(scope.ValueAtX(x)));
-    ClickY->setText(General(scope.ValueAtY(y)));
+    traces.ClickX->setText(Reading(scope.ValueAtX(x)));
+    traces.ClickY->setText(Reading(scope.ValueAtY(y)));
 }
 
 void TDSPMainForm::RebindDisplay() {

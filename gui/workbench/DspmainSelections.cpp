@@ -1,9 +1,9 @@
-#include "workbench/Dspmain.h"
+#include "gui/workbench/Dspmain.h"
 
-#include "common/NumberText.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
+#include "core/common/NumberText.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -17,10 +17,7 @@ using namespace kaldorium;
 // Selections
 
 void TDSPMainForm::SineWaveEnter(QRadioButton *entered) {
-    // A running response or spectrum keeps its buttons as they are (the response's "Stop").
-    if (!response && !spectrum) {
-        ShowRunButtons(oTest->isEnabled() && fTest->isEnabled() && !run);
-    }
+    UpdateControls();
     DutyCycleLabel->setVisible(false);
     soDutyCycle->setVisible(false);
     oDutyCycleI->setVisible(false);
@@ -87,11 +84,7 @@ void TDSPMainForm::FileDataClick() {
 }
 
 void TDSPMainForm::ShowFilterParameters(bool visible) {
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{sfFrequency, sQfactor, sfAmplification, fFrequencyI,
-                                          QfactorI, fAmplificationI, Label1, Label2, Label3}) {
-        w->setVisible(visible);
-    }
+    filter.ShowParameters(visible);
 }
 
 void TDSPMainForm::BandPassEnter() {
@@ -102,23 +95,9 @@ void TDSPMainForm::BandPassEnter() {
 
 void TDSPMainForm::BandPassClick(QRadioButton *clicked) {
     ResetStatistics();
-    struct Entry {
-        QRadioButton *button;
-        int kind;
-        const char *name;
-    };
-    const Entry entries[] = {{BandPass, 0, "Band Pass"},
-                             {BandReject, 1, "Band Reject"},
-                             {HighPass, 2, "High Pass"},
-                             {LowPass, 3, "Low Pass"},
-                             {HighPass2, 4, "High Pass 4th Order"},
-                             {LowPass2, 5, "Low Pass 4th Order"}};
-    for (const Entry &e : entries) {
-        if (e.button == clicked) {
-            settings.filterKind = e.kind;
-            settings.filterName = e.name;
-        }
-    }
+    const FilterControls::Kind kind = filter.KindOf(clicked);
+    settings.filterKind = kind.kind;
+    settings.filterName = kind.name;
 }
 
 void TDSPMainForm::DiffrentiateClick(QRadioButton *clicked) {
@@ -126,15 +105,13 @@ void TDSPMainForm::DiffrentiateClick(QRadioButton *clicked) {
     DesignNetwork->setVisible(false);
     ShowFilterParameters(false);
     ResetStatistics();
-    if (clicked == Diffrentiate) {
-        settings.filterKind = 6;
-        settings.filterName = "Differentiator";
-    } else if (clicked == Integrate) {
-        settings.filterKind = 7;
-        settings.filterName = "Integrator";
-    } else {
+    if (clicked == DesignedFilter) {
         settings.filterKind = 9;
         settings.filterName = "Special Designed Filter";
+    } else {
+        const FilterControls::Kind kind = filter.KindOf(clicked);
+        settings.filterKind = kind.kind;
+        settings.filterName = kind.name;
     }
 }
 
@@ -143,8 +120,9 @@ void TDSPMainForm::NetworkFilteringClick() {
     MakeBodePlot->setVisible(true);
     ShowFilterParameters(false);
     ResetStatistics();
-    settings.filterKind = 19;
-    settings.filterName = "Filter Network";
+    const FilterControls::Kind kind = filter.KindOf(filter.NetworkFiltering);
+    settings.filterKind = kind.kind;
+    settings.filterName = kind.name;
 }
 
 void TDSPMainForm::ModulateClick() {
@@ -176,24 +154,15 @@ void TDSPMainForm::AM_ModulateClick() {
 }
 
 void TDSPMainForm::AddNoiseClick() {
-    const bool on = AddNoise->isChecked();
-    settings.addNoise = on;
-    sSN_Ratio->setVisible(on);
-    sSN_Label->setVisible(on);
-    NoiseGroup->setVisible(on);
-    settings.snRatio = ParseDouble(sSN_Ratio->text().toStdString());
+    filter.AddNoiseClick(settings);
 }
 
 void TDSPMainForm::RectifyClick() {
-    settings.rectify = Rectify->isChecked();
-    RectifyGroup->setVisible(settings.rectify);
+    filter.RectifyClick(settings);
 }
 
 void TDSPMainForm::ReadOptionBoxes() {
     settings.modulate = Modulate->isChecked();
     settings.amModulate = AM_Modulate->isChecked();
-    settings.addNoise = AddNoise->isChecked();
-    settings.normalNoise = NormalNoise->isChecked();
-    settings.rectify = Rectify->isChecked();
-    settings.halfRectify = HalfRectify->isChecked();
+    filter.ReadOptionBoxes(settings);
 }

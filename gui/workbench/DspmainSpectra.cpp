@@ -1,10 +1,11 @@
-#include "workbench/Dspmain.h"
+#include "gui/workbench/Dspmain.h"
 
-#include "app/UiServices.h"
-#include "common/Errors.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "workbench/DspmainText.h"
+#include "core/common/Errors.h"
+#include "gui/services/MessagePump.h"
+#include "gui/services/UiServices.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/workbench/DspmainText.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -36,10 +37,12 @@ void TDSPMainForm::RunSpectrum(WorkbenchSpectrum::Kind kind, TransformKind trans
     settings.transformKind = transform;
     spectrum = std::make_unique<WorkbenchSpectrum>(kind, transform,
                                                    RunContext{settings, noise, *designer, network});
-    TimeScaleLabel->setVisible(false);
-    fTest->setEnabled(false);
-    oTest->setEnabled(false);
-    ShowRunButtons(false);
+    work = Work::Spectrum;
+    traces.TimeScaleLabel->setVisible(false);
+    UpdateControls();
+    // Messages run at most every 50 ms (the first sample lets them run); the spectrum goes on to
+    // its end.
+    MessagePump pump(50);
     try {
         while (!spectrum->SamplesDone()) {
             {
@@ -47,7 +50,7 @@ void TDSPMainForm::RunSpectrum(WorkbenchSpectrum::Kind kind, TransformKind trans
                 spectrum->Step(1);
                 guard.Check();
             }
-            QCoreApplication::processEvents();
+            pump.Pump();
         }
         FloatingPointGuard guard;
         spectrum->Transform();
@@ -67,10 +70,10 @@ void TDSPMainForm::WriteSpectrumFile(const WorkbenchSpectrum &result) {
     }
     const std::string path = OutputFileName->text().toStdString();
     const bool withFilter = result.kind == WorkbenchSpectrum::Kind::InputAndOutput;
-    // The designer's start-up design is a band pass (design type 0).
-    if (!output.OpenFrequencyDomain(path, settings, withFilter, result.transform, 0)) {
-        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
-                         Text(CouldNotCreateOutputFileText(path)), QMessageBox::Ok);
+    OutputLimitLabel->clear();
+    if (!output.OpenFrequencyDomain(path, settings, withFilter, result.transform,
+                                    designer->Parameters())) {
+        services.ReportError(this, Text(CouldNotCreateOutputFileText(path)));
         return;
     }
     result.WriteRows(output);
@@ -80,8 +83,7 @@ void TDSPMainForm::WriteSpectrumFile(const WorkbenchSpectrum &result) {
 void TDSPMainForm::EndSpectrum() {
     spectrum.reset();
     CloseOutput();
-    oTest->setEnabled(true);
-    fTest->setEnabled(true);
-    ShowRunButtons(true);
+    work = Work::Idle;
+    UpdateControls();
     Image2->update();
 }

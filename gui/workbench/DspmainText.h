@@ -1,8 +1,9 @@
 #pragma once
 
-#include "common/NumberText.h"
+#include "core/common/NumberText.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QString>
 #include <string>
 
@@ -26,6 +27,18 @@ inline QString Shift(double v) {
 
 inline QLabel *Caption(QWidget *parent, const QString &text) {
     return new QLabel(text, parent);
+}
+
+// The read-outs of the display's coordinates and of T: six significant digits, enough to read
+// and narrow enough for their fields.
+inline QString Reading(double v) {
+    return Text(kaldorium::FormatGeneral(v, 6));
+}
+
+// The width a field needs to show `widest` whole in its own font: the text, the frame and the
+// field's inner margins.
+inline int FieldWidthFor(const QLineEdit *field, const QString &widest) {
+    return field->fontMetrics().horizontalAdvance(widest) + 9;
 }
 
 } // namespace dspmain

@@ -1,18 +1,18 @@
-#include "workbench/Dspmain.h"
+#include "gui/workbench/Dspmain.h"
 
-#include "app/ProgramFolder.h"
-#include "app/UiServices.h"
-#include "audio/Wavmain.h"
-#include "common/Errors.h"
-#include "tools/Analoguefiltersmain.h"
-#include "tools/Digitalfiltersdesign.h"
-#include "tools/Fileedit.h"
-#include "tools/Filternetwork.h"
-#include "tools/Graph.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
-#include "workbench/DspmainText.h"
+#include "core/common/Errors.h"
+#include "gui/audio/Wavmain.h"
+#include "gui/services/ProgramFolder.h"
+#include "gui/services/UiServices.h"
+#include "gui/tools/Analoguefiltersmain.h"
+#include "gui/tools/Digitalfiltersdesign.h"
+#include "gui/tools/Fileedit.h"
+#include "gui/tools/Filternetwork.h"
+#include "gui/tools/Graph.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
+#include "gui/workbench/DspmainText.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -29,20 +29,21 @@ FilterKind TDSPMainForm::CurrentFilterKind() const {
     return settings.filterKind;
 }
 
+// T (secs) shows Ts to six digits; the designer gets all of them.
 std::string TDSPMainForm::SamplingPeriodText() const {
-    return oT->text().toStdString();
+    return FormatGeneral(settings.samplingPeriod);
 }
 
 std::string TDSPMainForm::FilterFrequencyText() const {
-    return sfFrequency->text().toStdString();
+    return filter.sfFrequency->text().toStdString();
 }
 
 std::string TDSPMainForm::QfactorText() const {
-    return sQfactor->text().toStdString();
+    return filter.sQfactor->text().toStdString();
 }
 
 std::string TDSPMainForm::AmplificationText() const {
-    return sfAmplification->text().toStdString();
+    return filter.sfAmplification->text().toStdString();
 }
 
 void TDSPMainForm::MakeBodePlotClick() {
@@ -150,6 +151,16 @@ void TDSPMainForm::InputFileNameChange() {
     InputFileName->setCursorPosition(InputFileName->text().size());
 }
 
+void TDSPMainForm::UseDataFileWaveform(const QString &path, double frequency) {
+    InputFileName->setText(path);
+    soFrequency->setText(General(frequency));
+    soFrequencyExit();
+    FileData->click();
+    show();
+    raise();
+    activateWindow();
+}
+
 void TDSPMainForm::EditInputFileClick() {
     if (tools.fileEdit == nullptr) {
         return;
@@ -178,19 +189,24 @@ void TDSPMainForm::OpenOutput(bool withFilter) {
     if (!OutputToFile->isChecked() || OutputFileName->text().isEmpty()) {
         return;
     }
+    OutputLimitLabel->clear();
     const std::string path = OutputFileName->text().toStdString();
-    if (!output.OpenTimeDomain(path, settings, withFilter, designer->DesignType())) {
+    if (!output.OpenTimeDomain(path, settings, withFilter, designer->Parameters())) {
         // The user asked for a file: say so once, and let the run go on without writing.
-        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
-                         Text(CouldNotCreateOutputFileText(path)), QMessageBox::Ok);
+        services.ReportError(this, Text(CouldNotCreateOutputFileText(path)));
+    }
+}
+
+void TDSPMainForm::ShowOutputLimit() {
+    // Once per file: the run goes on, only the file stops growing.
+    if (output.LimitReached() && OutputLimitLabel->text().isEmpty()) {
+        OutputLimitLabel->setText(Text(OutputRowLimitText(output.Limit())));
     }
 }
 
 void TDSPMainForm::CloseOutput() {
     if (output.IsOpen() && !output.Close()) {
-        services.Message(this, QMessageBox::Critical, QStringLiteral("DSP Error"),
-                         QStringLiteral("Could not write the output file ") +
-                             OutputFileName->text(),
-                         QMessageBox::Ok);
+        services.ReportError(this, QStringLiteral("Could not write the output file ") +
+                                       OutputFileName->text());
     }
 }

@@ -25,6 +25,10 @@ public:
 
     // The application's error display: the text of an error that ended a handler.
     virtual void ShowError(QWidget *parent, const QString &text) = 0;
+
+    // The "DSP Error" box of a piece of work that could not be done (a file that cannot be
+    // read or written, a value out of range), through Message.
+    void ReportError(QWidget *parent, const QString &text);
 };
 
 // The real dialogs of the desktop.

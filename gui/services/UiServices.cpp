@@ -1,7 +1,11 @@
-#include "app/UiServices.h"
+#include "gui/services/UiServices.h"
 
 #include <QApplication>
 #include <QFileDialog>
+
+void UiServices::ReportError(QWidget *parent, const QString &text) {
+    Message(parent, QMessageBox::Critical, QStringLiteral("DSP Error"), text, QMessageBox::Ok);
+}
 
 QString QtUiServices::OpenFileName(QWidget *parent, const QString &title, const QString &folder,
                                    const QString &filter) {
