@@ -1,4 +1,4 @@
-#include "FakeUiServices.h"
+#include "tests/gui/FakeUiServices.h"
 
 QString FakeUiServices::OpenFileName(QWidget *, const QString &title, const QString &folder,
                                      const QString &filter) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UiServices.h"
+#include "gui/services/UiServices.h"
 
 #include <QList>
 #include <QQueue>

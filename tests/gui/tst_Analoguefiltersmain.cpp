@@ -1,11 +1,11 @@
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
+#include "tests/gui/FakeUiServices.h"
+#include "tests/gui/FormDriver.h"
 
-#include "signal/DesignedFilterSource.h"
-#include "tools/Analoguefiltersmain.h"
-#include "tools/FilterNetwork.h"
-#include "tools/Graph.h"
-#include "widgets/NumberEdit.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/tools/FilterNetwork.h"
+#include "gui/tools/Analoguefiltersmain.h"
+#include "gui/tools/Graph.h"
+#include "gui/widgets/NumberEdit.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,7 +17,7 @@
 #include <memory>
 
 // The calculator driven as a student drives it: choosing tabs, typing, clicking.
-class TestAnaloguefiltersmain : public QObject {
+class TestAnaloguefiltersmain : public QObject, FormDriver {
     Q_OBJECT
 
 private:
@@ -27,9 +27,7 @@ private:
     std::unique_ptr<TGraphForm> graph;
     std::unique_ptr<TAnalogueFiltersForm> form;
 
-    QLineEdit *edit(const QString &name) {
-        return control<QLineEdit>(form.get(), name.toLatin1().constData());
-    }
+    QLineEdit *edit(const QString &name) { return find<QLineEdit>(name); }
     QString text(const QString &name) { return edit(name)->text(); }
     double value(const QString &name) { return text(name).toDouble(); }
     // Programmatic texts, as the program writes them: no key release, no linked update.
@@ -46,12 +44,17 @@ private:
         QTest::keyClicks(e, keys);
     }
     void openTab(const char *tab) {
-        auto *tabs = control<QTabWidget>(form.get(), "PageControl1");
-        tabs->setCurrentWidget(control<QWidget>(form.get(), tab));
+        auto *tabs = find<QTabWidget>("PageControl1");
+        tabs->setCurrentWidget(find<QWidget>(tab));
     }
-    void click(const QString &name) {
-        QTest::mouseClick(control<QPushButton>(form.get(), name.toLatin1().constData()),
-                          Qt::LeftButton);
+    // The text of the label that names a field (its buddy), without a closing colon.
+    QString Label(const QString &field) {
+        for (QLabel *l : form->findChildren<QLabel *>()) {
+            if (l->buddy() == edit(field)) {
+                return l->text().endsWith(':') ? l->text().chopped(1) : l->text();
+            }
+        }
+        return QString();
     }
     // Clicks a Bode button; returns whether the Bode window came up modally (and closes it).
     bool clickBode(const QString &name) {
@@ -73,6 +76,8 @@ private slots:
         services = FakeUiServices();
         graph = std::make_unique<TGraphForm>(services, designed, network);
         form = std::make_unique<TAnalogueFiltersForm>(services, *graph);
+        root = form.get();
+        settleBeforeClick = false;
         form->show();
     }
     void cleanup() {
@@ -120,9 +125,9 @@ private slots:
         QFETCH(QString, factor);
         QCOMPARE(form->windowTitle(),
                  QStringLiteral("(KALDOR) Analog 2nd Order Active Filters Design"));
-        auto *tabs = control<QTabWidget>(form.get(), "PageControl1");
+        auto *tabs = find<QTabWidget>("PageControl1");
         QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("LowPass_Tab"));
-        QWidget *page = control<QWidget>(form.get(), tab.toLatin1().constData());
+        QWidget *page = find<QWidget>(tab.toLatin1().constData());
         QCOMPARE(tabs->tabText(tabs->indexOf(page)), caption);
         tabs->setCurrentWidget(page);
         for (const QString &name : edits.split(' ')) {
@@ -150,21 +155,20 @@ private slots:
 
     void nonInvertingBandPassAndRcBodeButtons() {
         openTab("NBandPass_Tab");
-        QVERIFY(control<QPushButton>(form.get(), "NBPFGraph")->isHidden());
-        QVERIFY(!control<QLineEdit>(form.get(), "NBA0")->isEnabled());
+        QVERIFY(find<QPushButton>("NBPFGraph")->isHidden());
+        QVERIFY(!find<QLineEdit>("NBA0")->isEnabled());
         setAll({"NBW0", "10", "NBB", "5"});
         click("NBComponents");
-        QVERIFY(!control<QPushButton>(form.get(), "NBPFGraph")->isHidden());
+        QVERIFY(!find<QPushButton>("NBPFGraph")->isHidden());
         click("NBTransfer");
-        QVERIFY(!control<QPushButton>(form.get(), "NBPFGraph")->isHidden());
+        QVERIFY(!find<QPushButton>("NBPFGraph")->isHidden());
         for (const char *tab : {"Differentiator", "Integrator"}) {
             openTab(tab);
             const QString prefix = tab[0] == 'D' ? "Diff" : "Int";
             set(prefix + "W0", "1");
             click(prefix + "Components");
             click(prefix + "Transfer");
-            QVERIFY(control<QPushButton>(form.get(), tab[0] == 'D' ? "DiffGraph" : "IntGraph")
-                        ->isHidden());
+            QVERIFY(find<QPushButton>(tab[0] == 'D' ? "DiffGraph" : "IntGraph")->isHidden());
         }
         QCOMPARE(text("DiffC"), QStringLiteral("1.0000000E+0000"));
         QCOMPARE(text("DiffR"), QStringLiteral("1.0000000E+0003"));
@@ -258,24 +262,24 @@ private slots:
         QTest::addColumn<QString>("inputs");
         QTest::addColumn<QString>("untouched");
         QTest::addColumn<QString>("error");
-        const QString notANumber = QStringLiteral("'%1' is not a valid floating point value");
+        const QString notANumber = QStringLiteral("%1 is not a valid floating point value");
         const QString divide = QStringLiteral("Floating point division by zero");
         const char *rows[][5] = {
-            {"LowPass_Tab", "LComponents", "LW0  LA0 1", "LR1", ""},
-            {"LowPass_Tab", "LTransfer", "LR1 1 LC2 1 LR3 1% LR4 1 LC5 1", "LW0", "1%"},
+            {"LowPass_Tab", "LComponents", "LW0  LA0 1", "LR1", "ω₀ (krad/s): ''"},
+            {"LowPass_Tab", "LTransfer", "LR1 1 LC2 1 LR3 1% LR4 1 LC5 1", "LW0", "R3 (kΩ): '1%'"},
             {"NBandPass_Tab", "NBTransfer", "NBR1 10 NBR2 10 NBC1 10 NBC2 10 NBRIN 10 NBRF 0",
              "NBW0", nullptr},
             {"NBandPass_Tab", "NBComponents", "NBW0 10 NBB 0", "NBR1", nullptr},
             {"NLowPass_Tab", "NLComponents", "NLW0 10 NLA0 3 NLZ 0", "NLR1", nullptr},
             {"LowPass_Tab", "LPFGraph", "LW0 0 LA0 1 LZ 0.5", "LR1", nullptr},
             {"LowPass_Tab", "LPFGraph", "LW0 1 LA0 -2 LZ 0.5", "LR1", "invalid"},
-            {"LowPass_Tab", "LPFGraph", "LW0 1 LZ 0.5", "LA0", "7%"},
+            {"LowPass_Tab", "LPFGraph", "LW0 1 LZ 0.5", "LA0", "A₀: '7%'"},
         };
         for (const auto &r : rows) {
             const QString error = r[4] == nullptr ? divide
                                   : QString::fromLatin1(r[4]) == "invalid"
                                       ? QStringLiteral("Invalid floating point operation")
-                                      : notANumber.arg(QString::fromLatin1(r[4]));
+                                      : notANumber.arg(QString::fromUtf8(r[4]));
             QTest::newRow(qPrintable(QString::fromLatin1(r[1]) + " " + r[2]))
                 << r[0] << r[1] << r[2] << r[3] << error;
         }
@@ -294,6 +298,54 @@ private slots:
         QCOMPARE(services.errors, QStringList{error});
         QCOMPARE(text(untouched), untouched == "LA0" ? "7%" : "7");
         QCOMPARE(graph->type, 3);
+    }
+
+    // Every field a button reads, left empty, is named by its label in the message; the f₀
+    // fields and the Q of the band tabs are only written.
+    void anEmptyFieldIsNamedByItsLabel() {
+        auto *tabs = find<QTabWidget>("PageControl1");
+        QStringList named;
+        QStringList misnamed;
+        for (int t = 0; t < tabs->count(); ++t) {
+            QWidget *page = tabs->widget(t);
+            tabs->setCurrentWidget(page);
+            const QList<NumberEdit *> fields = page->findChildren<NumberEdit *>();
+            for (NumberEdit *empty : fields) {
+                for (QPushButton *button : page->findChildren<QPushButton *>()) {
+                    for (NumberEdit *f : fields) {
+                        f->setText(f == empty ? QString() : QStringLiteral("1"));
+                    }
+                    services.errors.clear();
+                    QTimer::singleShot(0, [] {
+                        if (QWidget *modal = QApplication::activeModalWidget()) {
+                            modal->close();
+                        }
+                    });
+                    button->click();
+                    QTest::qWait(1);
+                    const QString expected =
+                        Label(empty->objectName()) + ": '' is not a valid floating point value";
+                    for (const QString &error : services.errors) {
+                        if (error == expected && !Label(empty->objectName()).isEmpty()) {
+                            named << empty->objectName();
+                        } else if (error.contains(QStringLiteral("''"))) {
+                            misnamed << button->objectName() + " " + error;
+                        }
+                    }
+                }
+            }
+        }
+        QCOMPARE(misnamed, QStringList());
+        named.removeDuplicates();
+        QStringList unread;
+        for (NumberEdit *f : form->findChildren<NumberEdit *>()) {
+            if (!named.contains(f->objectName())) {
+                unread << f->objectName();
+            }
+        }
+        unread.sort();
+        QCOMPARE(unread, (QStringList{"BF0", "BQ", "DiffF0", "HF0", "IntF0", "LF0", "NBF0", "NBQ",
+                                      "NHF0", "NLF0", "RF0", "RQ"}));
     }
 
     void multiplyAndDivideScaleTheFrequencyParts_data() {
@@ -353,7 +405,8 @@ private slots:
         set(prefix + "Factor", "10");
         set(capacitors.last(), "-");
         click(prefix + "Divide");
-        QCOMPARE(services.errors, QStringList{"'-' is not a valid floating point value"});
+        QCOMPARE(services.errors, QStringList{Label(capacitors.last()) +
+                                              ": '-' is not a valid floating point value"});
         QCOMPARE(text(resistors.first()), QStringLiteral("2.0000000E+0000"));
     }
 

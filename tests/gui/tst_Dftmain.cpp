@@ -1,48 +1,35 @@
-#include "FakeSoundPlayer.h"
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
-#include "audio/WaveFile.h"
-#include "spectrum/Dftmain.h"
-#include "spectrum/SpectrumWindows.h"
-#include "tools/Fileedit.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/Stepper.h"
+#include "core/audio/WavViews.h"
+#include "core/audio/WaveFile.h"
+#include "gui/spectrum/Dftmain.h"
+#include "gui/spectrum/SpectrumWindows.h"
+#include "gui/tools/Fileedit.h"
+#include "tests/gui/FakeSoundPlayer.h"
+#include "tests/gui/FakeUiServices.h"
+#include "tests/gui/FormDriver.h"
+#include "tests/gui/WaveWriter.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QToolButton>
 #include <QtTest>
 
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 using namespace kaldorium;
 
 namespace {
 
-QString WriteWave(const QString &path, std::uint32_t rate, int channels, long long frames,
+// A 16-bit file of a sine at `frequency` on every channel.
+QString WriteWave(const QString &path, std::uint32_t rate, int channels, std::uint32_t frames,
                   double frequency, double amplitude) {
-    WaveFile file;
-    file.formatTag = 1;
-    file.channels = static_cast<std::uint16_t>(channels);
-    file.sampleRate = rate;
-    file.bitsPerSample = 16;
-    file.blockAlign = static_cast<std::uint16_t>(2 * channels);
-    file.byteRate = rate * file.blockAlign;
-    file.CreateForWriting(path.toStdString());
-    for (long long k = 0; k < frames; ++k) {
-        for (int c = 0; c < channels; ++c) {
-            file.WriteValue(amplitude * std::sin(6.283185307179586 * frequency *
-                                                 static_cast<double>(k) / rate));
-        }
-    }
-    file.CloseFile();
-    return path;
+    return WriteWav(path, rate, channels, 16, frames, [=](int k, int) {
+        return amplitude * std::sin(2 * std::numbers::pi * frequency * k / rate);
+    });
 }
 
 QByteArray ReadBytes(const QString &path) {
@@ -56,7 +43,7 @@ bool IsDark(const QImage &image, int x, int y) {
 
 } // namespace
 
-class TestDftmain : public QObject {
+class TestDftmain : public QObject, public FormDriver {
     Q_OBJECT
 
     QTemporaryDir dir;
@@ -67,21 +54,22 @@ class TestDftmain : public QObject {
         FakeSoundPlayer player;
         TFileEditForm editor{services};
         TDFTMainForm form{services, player, editor};
-        Window() { form.show(); }
-        NumberEdit *Field(const char *name) { return control<NumberEdit>(&form, name); }
-        QString Text(const char *name) { return Field(name)->text(); }
-        void Type(const char *name, const QString &text) {
-            NumberEdit *field = Field(name);
-            field->setFocus();
-            field->selectAll();
-            QTest::keyClicks(field, text);
-            QTest::keyClick(field, Qt::Key_Return);
-        }
-        void Step(const char *name, bool up) {
-            Stepper *s = control<Stepper>(&form, name);
-            QTest::mouseClick(up ? s->UpButton() : s->DownButton(), Qt::LeftButton);
-        }
     };
+    std::unique_ptr<Window> window;
+
+    // A fresh spectrum window, shown, driven by the test.
+    Window &open() {
+        window = std::make_unique<Window>();
+        root = &window->form;
+        settleBeforeClick = false;
+        window->form.show();
+        return *window;
+    }
+    // Types a bin number into a field that has the focus and takes it with Enter.
+    void enterNumber(const char *name, const QString &value) {
+        typeFocused(name, value);
+        enter(name);
+    }
 
 private slots:
     void initTestCase() {
@@ -92,6 +80,7 @@ private slots:
         empty = WriteWave(dir.filePath("empty.wav"), 8000, 2, 0, 0.0, 0.0);
         silent = WriteWave(dir.filePath("silent.wav"), 8000, 1, 4000, 0.0, 0.0);
     }
+    void cleanup() { window.reset(); }
 
     void analysisFillsTheWindow_data() {
         QTest::addColumn<bool>("fft");
@@ -116,30 +105,29 @@ private slots:
     void analysisFillsTheWindow() {
         QFETCH(bool, fft);
         QFETCH(int, kind);
-        Window w;
+        Window &w = open();
         QVERIFY(w.form.Analyse(song, fft, kind));
         QVERIFY(w.form.IsReady());
-        QTEST(w.Text("sDFT_Samples"), "N");
-        QTEST(w.Text("sTo_Sample"), "to");
-        QCOMPARE(w.Text("sFrom_Sample"), QStringLiteral("1"));
-        QCOMPARE(w.Text("sSampleRate"), QStringLiteral("44100"));
-        QCOMPARE(w.Text("sNumSamples"), QStringLiteral("4410"));
-        QCOMPARE(w.Text("sMaxFrequency"), QStringLiteral("22050"));
-        QCOMPARE(w.Text("InputFile"), song);
+        QTEST(text("sDFT_Samples"), "N");
+        QTEST(text("sTo_Sample"), "to");
+        QCOMPARE(text("sFrom_Sample"), QStringLiteral("1"));
+        QCOMPARE(text("sSampleRate"), QStringLiteral("44100"));
+        QCOMPARE(text("sNumSamples"), QStringLiteral("4410"));
+        QCOMPARE(text("sMaxFrequency"), QStringLiteral("22050"));
+        QCOMPARE(text("InputFile"), song);
         QTEST(w.form.windowTitle(), "title");
         QFETCH(QString, transform);
-        QCOMPARE(control<QLabel>(&w.form, "DFT_Label")->text(), transform + " Samples");
-        QCOMPARE(control<QPushButton>(&w.form, "OutputToFile")->text(),
-                 "Output " + transform + " To File");
-        QCOMPARE(control<QPushButton>(&w.form, "ViewDFTFile")->text(),
-                 "View " + transform + " File");
-        QVERIFY(!control<QLabel>(&w.form, "MessageLabel")->isVisible());
-        QVERIFY(w.Text("sSignal1Scale").toDouble() > 0.1);
+        QCOMPARE(find<QLabel>("DFT_Label")->text(), transform + " Samples");
+        QCOMPARE(find<QPushButton>("OutputToFile")->text(), "Output " + transform + " To File");
+        QCOMPARE(find<QPushButton>("ViewDFTFile")->text(), "View " + transform + " File");
+        QVERIFY(!visible("MessageLabel"));
+        QVERIFY(text("sSignal1Scale").toDouble() > 0.1);
     }
 
     // A 1000 Hz tone lies on bin 10 (100 Hz per bin): without a window it reaches the top.
     void toneSpikeReachesTheTopAndFollowsTheWindowSize() {
-        Window w;
+        Window &w = open();
+        QVERIFY(w.form.windowFlags() & Qt::WindowMaximizeButtonHint);
         QVERIFY(w.form.Analyse(song, false, 5));
         for (QSize size : {QSize(820, 623), QSize(1100, 760)}) {
             w.form.resize(size);
@@ -179,35 +167,35 @@ private slots:
     void binRange() {
         QFETCH(QString, file);
         QFETCH(QStringList, steps);
-        Window w;
+        Window &w = open();
         QVERIFY(w.form.Analyse(file, false, 0));
-        for (const QString &step : steps) {
-            if (step.startsWith("From=")) {
-                w.Type("sFrom_Sample", step.mid(5));
-            } else if (step.startsWith("To=")) {
-                w.Type("sTo_Sample", step.mid(3));
+        for (const QString &action : steps) {
+            if (action.startsWith("From=")) {
+                enterNumber("sFrom_Sample", action.mid(5));
+            } else if (action.startsWith("To=")) {
+                enterNumber("sTo_Sample", action.mid(3));
             } else {
-                w.Step(step.startsWith("From") ? "From_SampleI" : "To_SampleI",
-                       step.endsWith("Up"));
+                step(action.startsWith("From") ? "From_SampleI" : "To_SampleI",
+                     action.endsWith("Up"));
             }
         }
-        QTEST(w.Text("sFrom_Sample"), "from");
-        QTEST(w.Text("sTo_Sample"), "to");
+        QTEST(text("sFrom_Sample"), "from");
+        QTEST(text("sTo_Sample"), "to");
         QVERIFY(w.services.errors.isEmpty());
         const Oscilloscope &scope = w.form.Scope();
         const double df = 44100.0 / 441;
         if (file == song) {
-            QCOMPARE(scope.xMin, (w.Text("sFrom_Sample").toInt() - 1) * df);
-            QCOMPARE(scope.xMax, w.Text("sTo_Sample").toInt() * df);
+            QCOMPARE(scope.xMin, (text("sFrom_Sample").toInt() - 1) * df);
+            QCOMPARE(scope.xMax, text("sTo_Sample").toInt() * df);
         }
     }
 
     void exportWritesTheSpectrumUnderTheSuggestedName() {
-        Window w;
+        Window &w = open();
         QVERIFY(w.form.Analyse(song, false, 1));
         const QString out = dir.filePath("out.DFT");
         w.services.saveAnswers.enqueue(out);
-        QTest::mouseClick(control<QPushButton>(&w.form, "OutputToFile"), Qt::LeftButton);
+        click("OutputToFile");
         QCOMPARE(w.services.Kinds(), QStringList{"save"});
         QVERIFY(w.services.shown[0].text.endsWith("/DFTs/song.DFT"));
         const QList<QByteArray> lines = ReadBytes(out).split('\n');
@@ -219,34 +207,34 @@ private slots:
 
         // A disk that is full is reported, not passed off as written.
         w.services.saveAnswers.enqueue("/dev/full");
-        QTest::mouseClick(control<QPushButton>(&w.form, "OutputToFile"), Qt::LeftButton);
+        click("OutputToFile");
         QCOMPARE(w.services.shown.last().kind, QStringLiteral("message"));
         QCOMPARE(w.services.shown.last().title, QStringLiteral("DSP Error"));
         QCOMPARE(w.services.shown.last().icon, QMessageBox::Critical);
     }
 
     void tooShortAndSilentFilesShowNoFault() {
-        Window w;
+        Window &w = open();
         QVERIFY(w.form.Analyse(empty, false, 0));
-        QCOMPARE(w.Text("sDFT_Samples"), QStringLiteral("0"));
-        auto *label = control<QLabel>(&w.form, "MessageLabel");
+        QCOMPARE(text("sDFT_Samples"), QStringLiteral("0"));
+        auto *label = find<QLabel>("MessageLabel");
         QVERIFY(label->isVisible());
         QCOMPARE(label->text(), QStringLiteral("The file is too short for a spectrum"));
         const QString out = dir.filePath("empty.DFT");
         w.services.saveAnswers.enqueue(out);
-        QTest::mouseClick(control<QPushButton>(&w.form, "OutputToFile"), Qt::LeftButton);
+        click("OutputToFile");
         QCOMPARE(ReadBytes(out).count('\n'), 9);
 
         QVERIFY(w.form.Analyse(silent, true, 2));
         QVERIFY(!label->isVisible());
-        QCOMPARE(w.Text("sSignal1Scale"), QStringLiteral("0"));
+        QCOMPARE(text("sSignal1Scale"), QStringLiteral("0"));
         w.form.resize(900, 650);
         QCoreApplication::processEvents();
         QVERIFY(w.services.errors.isEmpty());
     }
 
     void viewOpensTheEditorOnTheChosenFile() {
-        Window w;
+        Window &w = open();
         const QString dft = dir.filePath("view.DFT");
         QFile f(dft);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -254,26 +242,19 @@ private slots:
         f.close();
         w.services.openAnswers.enqueue(dft);
         QString shownName;
-        auto *poll = new QTimer(&w.form);
-        connect(poll, &QTimer::timeout, &w.form, [&, poll, deadline = QDeadlineTimer(5000)] {
-            if (w.editor.isVisible() || deadline.hasExpired()) {
-                poll->stop();
-                shownName = control<QLabel>(&w.editor, "Panel1")->text();
-                w.editor.close();
-            }
-        });
-        poll->start(5);
-        QTest::mouseClick(control<QPushButton>(&w.form, "ViewDFTFile"), Qt::LeftButton);
+        const auto seen = AnswerModal(
+            [&](QWidget *) { shownName = control<QLabel>(&w.editor, "Panel1")->text(); });
+        click("ViewDFTFile");
         QCOMPARE(shownName, dft);
         QVERIFY(w.services.shown[0].text.endsWith("/DFTs/*.DFT"));
         QCOMPARE(w.services.shown[0].title, QStringLiteral("DSP Sampled Signal Input File "));
     }
 
     void playsUntilTheSoundEnds() {
-        Window w;
+        Window &w = open();
         QVERIFY(w.form.Analyse(song, false, 0));
-        auto *play = control<QPushButton>(&w.form, "PlayInput");
-        QTest::mouseClick(play, Qt::LeftButton);
+        auto *play = find<QPushButton>("PlayInput");
+        click(play);
         QCOMPARE(play->text(), QStringLiteral("Stop"));
         QCOMPARE(w.player.calls, QStringList{"play " + song});
         QTest::qWait(600);
@@ -285,19 +266,39 @@ private slots:
                  (QStringList{"try " + song, "stop"}));
 
         // Stopping by hand stops the polling too.
-        QTest::mouseClick(play, Qt::LeftButton);
-        QTest::mouseClick(play, Qt::LeftButton);
+        click(play);
+        click(play);
         QCOMPARE(w.player.calls.last(), QStringLiteral("stop"));
-        QVERIFY(!control<QTimer>(&w.form, "Timer1")->isActive());
+        QVERIFY(!find<QTimer>("Timer1")->isActive());
+    }
+
+    // Without an audio output: told once per window session, and the button shows Play again.
+    void noAudioOutputIsToldOnce() {
+        Window &w = open();
+        QVERIFY(w.form.Analyse(song, false, 0));
+        w.player.noDevice = true;
+        auto *play = find<QPushButton>("PlayInput");
+        click(play);
+        click(play);
+        QCOMPARE(play->text(), QStringLiteral("Play"));
+        QVERIFY(!find<QTimer>("Timer1")->isActive());
+        QCOMPARE(w.services.Kinds(), QStringList{"message"});
+        QCOMPARE(w.services.shown[0].text, QStringLiteral("No audio output device is available"));
+        // The backend's error while the sound plays.
+        w.player.noDevice = false;
+        click(play);
+        w.player.Fail(QStringLiteral("Could not open the audio device"));
+        QTRY_COMPARE_WITH_TIMEOUT(play->text(), QStringLiteral("Play"), 2000);
+        QCOMPARE(w.services.shown.last().text, QStringLiteral("Could not open the audio device"));
     }
 
     // Closing the window while it analyses stops the analysis; the busy set refuses a second.
     void closingStopsTheAnalysisAndEndsIdle() {
-        Window w;
+        Window &w = open();
         bool second = true;
         QTimer::singleShot(0, &w.form, [&] {
             QVERIFY(w.form.IsAnalysing());
-            QVERIFY(!control<QPushButton>(&w.form, "OutputToFile")->isEnabled());
+            QVERIFY(!enabled("OutputToFile"));
             second = w.form.Analyse(song, false, 0);
             w.form.close();
         });
@@ -305,21 +306,66 @@ private slots:
         QVERIFY(!second);
         QVERIFY(!w.form.IsAnalysing());
         QVERIFY(!w.form.IsReady());
-        QVERIFY(!control<QLabel>(&w.form, "MessageLabel")->isVisible());
-        QVERIFY(control<QPushButton>(&w.form, "OutputToFile")->isEnabled());
-        QVERIFY(control<Stepper>(&w.form, "To_SampleI")->isEnabled());
+        QVERIFY(!visible("MessageLabel"));
+        QVERIFY(enabled("OutputToFile"));
+        QVERIFY(enabled("To_SampleI"));
         QVERIFY(w.form.Analyse(song, false, 0));
         QVERIFY(w.form.IsReady());
     }
 
+    // A handler that divides by zero while the analysis lets messages run is not reported as
+    // the analysis's fault.
+    void aHandlersFaultDuringTheAnalysisIsNotTheSpectrums() {
+        Window &w = open();
+        volatile double zero = 0.0;
+        int faults = 0;
+        QTimer handler;
+        connect(&handler, &QTimer::timeout, &w.form, [&] {
+            if (!w.form.IsAnalysing()) {
+                return;
+            }
+            volatile double quotient = 1.0 / zero;
+            (void)quotient;
+            if (++faults == 3) {
+                w.form.StopAnalysis();
+            }
+        });
+        handler.start(0);
+        bool analysed = false;
+        QVERIFY_THROWS_NO_EXCEPTION(analysed = w.form.Analyse(longFile, false, 0));
+        QVERIFY(analysed);
+        QCOMPARE(faults, 3);
+        QVERIFY(w.services.errors.isEmpty());
+    }
+
+    // Refused with the reason: a spectrum of samples the reader cannot convert would be wrong.
+    void aFileThatCannotBeReadIsRefused_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << "missing.wav"
+                                 << "Couldn't open file";
+        QTest::newRow("24-bit PCM") << "24-bit.wav" << kOnlyPcmText;
+    }
     void aFileThatCannotBeReadIsRefused() {
-        Window w;
-        QVERIFY(!w.form.Analyse(dir.filePath("missing.wav"), true, 0));
+        QFETCH(QString, file);
+        QFETCH(QString, why);
+        const QString path = dir.filePath(file);
+        if (file != QLatin1String("missing.wav")) {
+            WaveFile odd; // 24-bit mono, 100 silent frames
+            odd.SetPcmFormat(8000, 1, 24);
+            const char zeros[300] = {};
+            QVERIFY(odd.CreateForWriting(path.toStdString()) &&
+                    odd.WriteBytes(zeros, sizeof zeros) && odd.CloseFile());
+        }
+        Window &w = open();
+        QVERIFY(!w.form.Analyse(path, true, 0));
         QCOMPARE(w.services.Kinds(), QStringList{"message"});
         QCOMPARE(w.services.shown[0].title, QStringLiteral("DSP Error"));
+        QCOMPARE(w.services.shown[0].text, "Input File name is not a valid WAV File\n" + why);
+        QVERIFY(!w.form.IsReady());
         QVERIFY(!w.form.IsAnalysing());
-        QVERIFY(control<QPushButton>(&w.form, "OutputToFile")->isEnabled());
-        QVERIFY(!control<QLabel>(&w.form, "MessageLabel")->isVisible());
+        QVERIFY(enabled("OutputToFile"));
+        QVERIFY(!visible("MessageLabel"));
     }
 
     // At most six windows: the seventh releases the oldest; a window released while it

@@ -1,21 +1,24 @@
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
+#include "tests/gui/FakeUiServices.h"
+#include "tests/gui/FormDriver.h"
 
-#include "common/NumberText.h"
-#include "tools/DigitalFilterDesign.h"
-#include "tools/Digitalfiltersdesign.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
-#include "widgets/Stepper.h"
+#include "core/common/NumberText.h"
+#include "core/tools/DigitalFilterDesign.h"
+#include "gui/tools/Digitalfiltersdesign.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/Stepper.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -51,7 +54,7 @@ int CountColour(const QImage &image, QRgb colour) {
 } // namespace
 
 // The designer window driven as a user drives it.
-class TestDigitalfiltersdesign : public QObject {
+class TestDigitalfiltersdesign : public QObject, public FormDriver {
     Q_OBJECT
 
 private:
@@ -60,10 +63,6 @@ private:
     std::unique_ptr<kaldorium::DigitalFilterDesign> design;
     std::unique_ptr<TDigitalFiltersForm> form;
 
-    template <typename T = QWidget> T *find(const char *name) {
-        return control<T>(form.get(), name);
-    }
-    QString text(const char *name) { return find<QLineEdit>(name)->text(); }
     QRadioButton *radio(const char *group, const char *caption) {
         for (QRadioButton *r : find<QGroupBox>(group)->findChildren<QRadioButton *>()) {
             if (r->text() == QLatin1String(caption)) {
@@ -73,18 +72,6 @@ private:
         QTest::qFail(caption, __FILE__, __LINE__);
         return nullptr;
     }
-    void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
-    void type(const char *name, const QString &value) {
-        auto *edit = find<NumberEdit>(name);
-        edit->setFocus();
-        edit->selectAll();
-        edit->del();
-        QTest::keyClicks(edit, value);
-    }
-    void leave(const char *name) {
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(find<QLineEdit>(name), &out);
-    }
 
 private slots:
     void init() {
@@ -93,6 +80,8 @@ private slots:
         design = std::make_unique<kaldorium::DigitalFilterDesign>();
         design->SetWorkbench(&workbench);
         form = std::make_unique<TDigitalFiltersForm>(services, *design);
+        root = form.get();
+        settleBeforeClick = false;
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -116,11 +105,11 @@ private slots:
         QVERIFY(radio("FilterType", "Band Pass")->isChecked());
         QVERIFY(radio("FilterOrder", "2nd")->isChecked());
         for (const char *hidden : {"a3", "b6", "a3Label", "Image4th", "Image6th", "MessageLabel"}) {
-            QVERIFY2(!find(hidden)->isVisible(), hidden);
+            QVERIFY2(!visible(hidden), hidden);
         }
-        QVERIFY(find("Image2nd")->isVisible());
-        QVERIFY(find("CalcFilter")->isVisible());
-        QVERIFY(!find("GainX")->isEnabled());
+        QVERIFY(visible("Image2nd"));
+        QVERIFY(visible("CalcFilter"));
+        QVERIFY(!enabled("GainX"));
     }
 
     void ordersShowTheirCoefficients_data() {
@@ -146,18 +135,18 @@ private slots:
                 QCOMPARE(find((name + "Label").constData())->isVisible(), i <= shown);
             }
         }
-        QCOMPARE(find("Image2nd")->isVisible(), shown == 2);
-        QCOMPARE(find("Image4th")->isVisible(), shown == 4);
-        QCOMPARE(find("Image6th")->isVisible(), shown == 6);
-        QCOMPARE(find("CalcFilter")->isVisible(), shown == 2);
+        QCOMPARE(visible("Image2nd"), shown == 2);
+        QCOMPARE(visible("Image4th"), shown == 4);
+        QCOMPARE(visible("Image6th"), shown == 6);
+        QCOMPARE(visible("CalcFilter"), shown == 2);
         QCOMPARE(text("b0"), shown == 2 ? General(design->b[0]) : QStringLiteral("1"));
         QCOMPARE(text(("a" + QByteArray::number(shown)).constData()), General(design->a[shown]));
     }
 
     void typedCoefficientsAreKept() {
-        type("a1", QStringLiteral("0.5x"));
+        typeFocused("a1", QStringLiteral("0.5x"));
         QVERIFY(radio("FilterType", "Unknown")->isChecked());
-        type("b0", QString());
+        typeFocused("b0", QString());
         leave("b0");
         QCOMPARE(text("b0"), QStringLiteral("0"));
         QCOMPARE(design->a[1], 0.5);
@@ -165,7 +154,7 @@ private slots:
         QCOMPARE(text("a1"), QStringLiteral("0.5"));
         QCOMPARE(design->a[1], 0.5);
         // Reopened with the workbench on the designed filter and the same oT.
-        type("b0", QStringLiteral("2"));
+        typeFocused("b0", QStringLiteral("2"));
         leave("b0");
         form->hide();
         workbench.kind = kaldorium::fkDesigned;
@@ -176,78 +165,67 @@ private slots:
 
     void calculateGivesBackTheParameters() {
         // The typed frequency is taken when the click moves the focus to the button.
-        type("sfFrequency", QStringLiteral("3000"));
+        typeFocused("sfFrequency", QStringLiteral("3000"));
         click(radio("FilterType", "High Pass"));
         click(radio("FilterType", "Band Pass"));
-        click(find<QPushButton>("CalcFilter"));
+        click("CalcFilter");
         QVERIFY(radio("FilterType", "Band Pass")->isChecked());
         QVERIFY(std::fabs(text("sfFrequency").toDouble() - 3000) < 1e-8);
         QVERIFY(std::fabs(text("sQfactor").toDouble() - 10) < 1e-10);
         QVERIFY(std::fabs(text("sfAmplification").toDouble() - 2) < 1e-12);
     }
 
+    // Each field's stepper is named after it: sfFrequency, fFrequencyI.
     void steppers_data() {
         QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("stepper");
         QTest::addColumn<QString>("before");
         QTest::addColumn<bool>("up");
         QTest::addColumn<QString>("after");
-        QTest::newRow("100 up") << "sfFrequency"
-                                << "fFrequencyI"
-                                << "100" << true << "200";
-        QTest::newRow("100 down") << "sfFrequency"
-                                  << "fFrequencyI"
-                                  << "100" << false << "90";
-        QTest::newRow("50 up") << "sfFrequency"
-                               << "fFrequencyI"
-                               << "50" << true << "60";
-        QTest::newRow("at 0.5/ts") << "sfFrequency"
-                                   << "fFrequencyI"
-                                   << "20000" << true << "20000";
-        QTest::newRow("typed 0") << "sfFrequency"
-                                 << "fFrequencyI"
-                                 << "0" << true << "1";
-        QTest::newRow("Q typed 0") << "sQfactor"
-                                   << "QfactorI"
-                                   << "0" << false << "1";
-        QTest::newRow("Q 1 down") << "sQfactor"
-                                  << "QfactorI"
-                                  << "1" << false << "0.9";
-        QTest::newRow("A0 typed -1") << "sfAmplification"
-                                     << "fAmplificationI"
-                                     << "-1" << true << "0";
+        const QString f = QStringLiteral("sfFrequency");
+        const QString q = QStringLiteral("sQfactor");
+        const QString a0 = QStringLiteral("sfAmplification");
+        QTest::newRow("100 up") << f << "100" << true << "200";
+        QTest::newRow("100 down") << f << "100" << false << "90";
+        QTest::newRow("50 up") << f << "50" << true << "60";
+        QTest::newRow("at 0.5/ts") << f << "20000" << true << "20000";
+        QTest::newRow("typed 0") << f << "0" << true << "1";
+        QTest::newRow("Q typed 0") << q << "0" << false << "1";
+        QTest::newRow("Q 1 down") << q << "1" << false << "0.9";
+        QTest::newRow("A0 typed -1") << a0 << "-1" << true << "1";
     }
     void steppers() {
         QFETCH(QString, field);
-        QFETCH(QString, stepper);
         QFETCH(QString, before);
         QFETCH(bool, up);
         QFETCH(QString, after);
-        type(field.toLatin1().constData(), before); // typed, the field not left
-        auto *s = find<Stepper>(stepper.toLatin1().constData());
-        click(up ? s->UpButton() : s->DownButton());
+        typeFocused(field.toLatin1().constData(), before); // typed, the field not left
+        step((field.mid(1) + QLatin1Char('I')).toLatin1().constData(), up);
         QCOMPARE(text(field.toLatin1().constData()), after);
         QVERIFY(services.errors.isEmpty());
     }
 
     void fieldRules() {
-        type("sQfactor", QString());
+        typeFocused("sQfactor", QString());
         leave("sQfactor");
         QCOMPARE(text("sQfactor"), QStringLiteral("1"));
         QCOMPARE(design->q, 1.0);
-        type("sfAmplification", QStringLiteral("3a"));
-        QTest::keyClick(find<NumberEdit>("sfAmplification"), Qt::Key_Return);
+        typeFocused("sfAmplification", QStringLiteral("3a"));
+        enter("sfAmplification");
         QCOMPARE(design->amplification, 3.0);
         QCOMPARE(text("a0"), General(design->a[0]));
-        type("sQfactor", QStringLiteral("1..2"));
+        typeFocused("sQfactor", QStringLiteral("1..2"));
         leave("sQfactor");
         QCOMPARE(services.errors, QStringList{"'1..2' is not a valid floating point value"});
         QCOMPARE(design->q, 1.0);
     }
 
     void bodePlotDrawsAndReadsOut() {
-        click(find<QPushButton>("BodePlot"));
-        QVERIFY(!find("MessageLabel")->isVisible());
+        // The empty grids have no half power points to read.
+        auto *gainPlot = find<PlotImage>("GainPlotScreen");
+        QTest::mouseClick(gainPlot, Qt::LeftButton, {}, QPoint(300, 100));
+        QVERIFY(!gainPlot->CursorText().contains(QStringLiteral("dB at")));
+        click("BodePlot");
+        QVERIFY(!visible("MessageLabel"));
         QVERIFY(!form->IsBusy());
         QVERIFY(CountColour(form->GainCanvas().Image(), qRgb(255, 0, 0)) > 600);
         QVERIFY(CountColour(form->PhaseCanvas().Image(), qRgb(255, 0, 0)) > 600);
@@ -260,6 +238,94 @@ private slots:
         QTest::mouseMove(find("GainPlotScreen"), QPoint(300, 100));
         QVERIFY(text("GainX").toDouble() > 10);
         QVERIFY(!text("GainY").isEmpty());
+        // The cursor read-out's half power points, on the response: the pre-warped band pass
+        // (f0 = 2000 Hz, Q = 10) has them at (2/T)·atan(ωa·T/2·(√(1 + ζ²) ∓ ζ)), ζ = 1/(2Q).
+        QTest::mouseClick(gainPlot, Qt::LeftButton, {}, QPoint(300, 100));
+        QVERIFY2(gainPlot->CursorText().contains(QStringLiteral("−3 dB at 1903.98, 2100.69 Hz")),
+                 qPrintable(gainPlot->CursorText()));
+    }
+
+    void wheelZoomComputesTheVisibleDecadeAndResetRestoresTheAxes() {
+        click(find<QPushButton>("BodePlot"));
+        auto *gainPlot = find<PlotImage>("GainPlotScreen");
+        const kaldorium::PlotRanges gainAxes = design->gainPlot.Ranges();
+        const kaldorium::PlotRanges phaseAxes = design->phasePlot.Ranges();
+        const double firstOmega = design->frequency[0];
+        // Zoomed about 2 kHz until less than a decade shows.
+        kaldorium::Oscilloscope s = design->gainPlot;
+        s.ToPixelX(std::log10(2000.0));
+        for (int i = 0; i < 4; ++i) {
+            wheel(gainPlot, QPoint(s.pixelX, 100), 2);
+        }
+        const double left = std::pow(10.0, design->gainPlot.xMin);
+        const double right = std::pow(10.0, design->gainPlot.xMax);
+        QVERIFY2(right / left < 10.0 && left < 2000.0 && right > 2000.0,
+                 qPrintable(QStringLiteral("%1 … %2").arg(left).arg(right)));
+        const auto inside =
+            std::count_if(design->frequency.begin(), design->frequency.end(), [&](double w) {
+                const double hz = w / (2 * M_PI);
+                return hz >= left * 0.999999 && hz <= right * 1.000001;
+            });
+        QVERIFY(inside > 1000);
+        // The phase shows the same frequencies; the overlays follow the zoom.
+        QCOMPARE(design->phasePlot.xMin, design->gainPlot.xMin);
+        QVERIFY(CountColour(form->GainCanvas().Image(), qRgb(255, 0, 0)) > 600);
+        click(find<QCheckBox>("ShowAnalogue"));
+        QVERIFY(CountColour(form->GainCanvas().Image(), qRgb(0, 0, 255)) > 600);
+        QCOMPARE(design->gainPlot.xMin, std::log10(left));
+
+        QTest::mouseDClick(gainPlot, Qt::LeftButton, {}, QPoint(200, 100));
+        QVERIFY(design->gainPlot.Ranges() == gainAxes);
+        QVERIFY(design->phasePlot.Ranges() == phaseAxes);
+        QCOMPARE(design->frequency[0], firstOmega);
+        QVERIFY(services.errors.isEmpty());
+    }
+
+    void decadeLabelsFromTheMenuLabelBothPlots() {
+        click(find<QPushButton>("BodePlot"));
+        auto *gainPlot = find<PlotImage>("GainPlotScreen");
+        QVERIFY(!gainPlot->DecadeLabels());
+        const QImage gain = form->GainCanvas().Image().copy();
+        const QImage phase = form->PhaseCanvas().Image().copy();
+        QTimer::singleShot(50, [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            for (QAction *a : menu->actions()) {
+                if (a->text() == QLatin1String("Decade Labels")) {
+                    menu->setActiveAction(a);
+                }
+            }
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QTest::mouseClick(gainPlot, Qt::RightButton, {}, QPoint(300, 100));
+        QVERIFY(gainPlot->DecadeLabels());
+        QVERIFY(find<PlotImage>("PhasePlotScreen")->DecadeLabels());
+        QVERIFY(form->GainCanvas().Image() != gain);
+        QVERIFY(CountColour(form->GainCanvas().Image(), qRgb(255, 0, 0)) > 600);
+        // Off again, the plots are as they were.
+        gainPlot->SetDecadeLabels(false);
+        QCOMPARE(form->GainCanvas().Image(), gain);
+        QCOMPARE(form->PhaseCanvas().Image(), phase);
+    }
+
+    void theWindowGrowsAndThePlotsWithIt() {
+        QVERIFY(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+        click(find<QPushButton>("BodePlot"));
+        const QRect bodePlot = find("BodePlot")->geometry();
+        form->resize(889 + 200, 634 + 150);
+        QTRY_COMPARE(find("GainPlotScreen")->width(), 633 + 200);
+        const QRect gain = find("GainPlotScreen")->geometry();
+        const QRect phase = find("PhasePlotScreen")->geometry();
+        QVERIFY(gain.height() > 321 && phase.height() > 241);
+        QCOMPARE(gain.height() + phase.height(), 321 + 241 + 150);
+        QCOMPARE(form->GainCanvas().Width(), 633 + 200);
+        QVERIFY(CountColour(form->GainCanvas().Image(), qRgb(255, 0, 0)) > 600);
+        // The controls move right, the captions and read-outs under their plots.
+        QCOMPARE(find("BodePlot")->geometry(), bodePlot.translated(200, 0));
+        const QRect caption = find("Label15")->geometry();
+        QVERIFY(caption.top() > gain.bottom() && caption.bottom() < phase.top());
+        QVERIFY(find("GainX")->geometry().top() > find("Label16")->geometry().bottom());
+        QVERIFY(find("GainX")->geometry().bottom() < form->height());
     }
 
     void analogueOverlayComesAndGoesWithTheBox() {
@@ -275,7 +341,7 @@ private slots:
             return texts;
         };
         click(radio("FilterType", "Low Pass"));
-        click(find<QPushButton>("BodePlot"));
+        click("BodePlot");
         const QImage gain = form->GainCanvas().Image().copy();
         const QImage phase = form->PhaseCanvas().Image().copy();
         const QStringList before = fields();
@@ -299,20 +365,20 @@ private slots:
         click(box);
         click(radio("FilterType", "Band Pass"));
         QCOMPARE(CountColour(form->GainCanvas().Image(), blue), 0);
-        click(find<QPushButton>("BodePlot"));
+        click("BodePlot");
         QVERIFY(CountColour(form->GainCanvas().Image(), blue) > 600);
     }
 
     void bodePlotFaultEndsIdle() {
         // A numerator of zeros has no gain in dB.
-        type("a0", QStringLiteral("0"));
-        type("a2", QStringLiteral("0"));
+        typeFocused("a0", QStringLiteral("0"));
+        typeFocused("a2", QStringLiteral("0"));
         leave("a2");
-        click(find<QPushButton>("BodePlot"));
+        click("BodePlot");
         QCOMPARE(services.errors, QStringList{"Floating point division by zero"});
-        QVERIFY(!find("MessageLabel")->isVisible());
+        QVERIFY(!visible("MessageLabel"));
         QVERIFY(!form->IsBusy());
-        QVERIFY(find("BodePlot")->isEnabled());
+        QVERIFY(enabled("BodePlot"));
     }
 };
 

@@ -1,10 +1,6 @@
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
+#include "tests/gui/DspmainFixture.h"
 
-#include "common/Random.h"
-#include "tools/FilterNetwork.h"
-#include "widgets/NumberEdit.h"
-#include "workbench/Dspmain.h"
+#include "gui/widgets/NumberEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,40 +16,21 @@
 
 // The workbench's step and impulse responses and line spectra, and how every busy state of the
 // window (runs included) ends when an error cuts it short.
-class TestDspmainResponses : public QObject {
+class TestDspmainResponses : public QObject, DspmainFixture {
     Q_OBJECT
 
-private:
-    FakeUiServices services;
-    kaldorium::NoiseGenerator noise;
-    kaldorium::FilterNetwork network;
-    std::unique_ptr<TDSPMainForm> form;
     QTemporaryDir dir;
 
-    template <typename T = QWidget> T *find(const char *name) {
-        return control<T>(form.get(), name);
-    }
-    QString caption(const char *name) { return find<QPushButton>(name)->text(); }
-    void click(const char *name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
-    bool visible(const char *name) { return find(name)->isVisible(); }
-    bool enabled(const char *name) { return find(name)->isEnabled(); }
+    // Types a value the program's way and presses Enter.
     void setField(const char *name, const QString &value) {
-        auto *field = find<NumberEdit>(name);
-        field->setText(value);
-        QTest::keyClick(field, Qt::Key_Return);
+        find<QLineEdit>(name)->setText(value);
+        enter(name);
     }
     QString outputTo(const char *fileName) {
         const QString path = dir.filePath(QString::fromLatin1(fileName));
         find<QLineEdit>("OutputFileName")->setText(path);
         click("OutputToFile");
         return path;
-    }
-    QList<QByteArray> lines(const QString &path) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return {};
-        }
-        return file.readAll().split('\n');
     }
     // The network whose band-pass stage has Q = 0 faults on its first sample.
     void selectFaultyNetwork() {
@@ -78,13 +55,7 @@ private:
     }
 
 private slots:
-    void init() {
-        services = FakeUiServices();
-        network = kaldorium::FilterNetwork();
-        form = std::make_unique<TDSPMainForm>(services, noise, network);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
+    void init() { open(); }
     void cleanup() { form.reset(); }
 
     void responseRunsOneSweepAndRestoresTheWindow_data() {
@@ -129,7 +100,7 @@ private slots:
         QCOMPARE(find<QCheckBox>("Modulate")->isChecked(), modulate);
         QCOMPARE(find<QLineEdit>("soSamples")->text(), shownN);
 
-        const QList<QByteArray> rows = lines(path);
+        const QList<QByteArray> rows = Lines(path);
         // Header, the rows and nothing after the last CR LF; the sweep has about N samples.
         QVERIFY2(std::abs(rows.size() - 13 - samples) <= 1,
                  qPrintable(QString::number(rows.size())));
@@ -185,7 +156,7 @@ private slots:
         QVERIFY(form->ResponseSamples() == 0);
         verifyIdle();
         // The file is closed: every row so far has reached it.
-        const QList<QByteArray> rows = lines(path);
+        const QList<QByteArray> rows = Lines(path);
         QVERIFY(rows.size() >= 12 + 3 * 502);
         QVERIFY(rows.last().isEmpty());
     }
@@ -220,7 +191,7 @@ private slots:
         // L = 20: the axis runs to 10·f, the amplitude to the sine's 1.
         QCOMPARE(form->Scope().xMax, 20000.0);
         QVERIFY(std::abs(form->Scope().yMax - 1.0) < 1e-9);
-        const QList<QByteArray> rows = lines(path);
+        const QList<QByteArray> rows = Lines(path);
         QCOMPARE(rows.size(), 12 + 20 + 1);
         QCOMPARE(rows[0], QByteArray("Data From The KALDOR Program:\r"));
         QVERIFY(rows[10].contains("DFT"));
@@ -258,7 +229,7 @@ private slots:
         verifyIdle();
         QVERIFY(find<QCheckBox>("Modulate")->isChecked());
         // A file opened for the run is closed with its header complete.
-        const QList<QByteArray> rows = lines(path);
+        const QList<QByteArray> rows = Lines(path);
         QVERIFY(rows.isEmpty() || (rows.size() >= 13 && rows.last().isEmpty()));
     }
 };

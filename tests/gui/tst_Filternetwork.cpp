@@ -1,10 +1,10 @@
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
+#include "tests/gui/FakeUiServices.h"
+#include "tests/gui/FormDriver.h"
 
-#include "common/NumberText.h"
-#include "tools/FilterNetwork.h"
-#include "tools/Filternetwork.h"
-#include "widgets/NumberEdit.h"
+#include "core/common/NumberText.h"
+#include "core/tools/FilterNetwork.h"
+#include "gui/tools/Filternetwork.h"
+#include "gui/widgets/NumberEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,7 +44,7 @@ Complex Response(Filter &filter, double ts, double omega) {
 Q_DECLARE_METATYPE(QList<Stage>)
 
 // The filter network window driven as a user drives it.
-class TestFilternetwork : public QObject {
+class TestFilternetwork : public QObject, public FormDriver {
     Q_OBJECT
 
 private:
@@ -52,19 +52,10 @@ private:
     std::unique_ptr<FilterNetwork> network;
     std::unique_ptr<TFilterNetworkForm> form;
 
-    template <typename T = QWidget> T *find(const QByteArray &name) {
-        return control<T>(form.get(), name.constData());
-    }
-    void type(const QByteArray &name, const QString &text) {
-        auto *edit = find<NumberEdit>(name);
-        edit->selectAll();
-        edit->del();
-        QTest::keyClicks(edit, text);
-    }
     void setUp(const Stage &s) {
         const QByteArray p(s.prefix);
         if (!find<QCheckBox>(p + "_Use")->isChecked()) {
-            QTest::mouseClick(find<QCheckBox>(p + "_Use"), Qt::LeftButton);
+            click(find<QCheckBox>(p + "_Use"));
         }
         find<QComboBox>(p + "_Type")->setCurrentIndex(s.kind);
         type(p + "_F", QString::fromLatin1(s.f));
@@ -84,6 +75,8 @@ private slots:
         services = FakeUiServices();
         network = std::make_unique<FilterNetwork>();
         form = std::make_unique<TFilterNetworkForm>(services, *network);
+        root = form.get();
+        settleBeforeClick = false;
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -123,7 +116,7 @@ private slots:
         QFETCH(QString, what);
         const QByteArray name = what.toLatin1();
         if (name.endsWith("_Use")) {
-            QTest::mouseClick(find<QCheckBox>(name), Qt::LeftButton);
+            click(find<QCheckBox>(name));
         } else if (name.endsWith("_Type")) {
             auto *box = find<QComboBox>(name);
             box->setFocus();
@@ -149,7 +142,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         type("FB1_Q", typed);
-        QCOMPARE(find<NumberEdit>("FB1_Q")->text(), shown);
+        QCOMPARE(text("FB1_Q"), shown);
     }
 
     void closingWithoutChangeLeavesTheStagesAlone() {
@@ -179,7 +172,7 @@ private slots:
         for (const Stage &s : used) {
             setUp(s);
         }
-        QTest::mouseClick(find<QPushButton>("SetDesign"), Qt::LeftButton);
+        click("SetDesign");
         QVERIFY(!form->isVisible());
         QVERIFY(!network->modified);
         QVERIFY(services.errors.isEmpty());
@@ -228,7 +221,7 @@ private slots:
         setUp({"FB2", 0, "1000", "1", "-"}); // FB2 is read before FC4
         const auto close = [&] {
             if (how == 0) {
-                QTest::mouseClick(find<QPushButton>("SetDesign"), Qt::LeftButton);
+                click("SetDesign");
             } else if (how == 1) {
                 form->close();
             } else {

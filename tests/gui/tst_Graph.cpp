@@ -1,22 +1,25 @@
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
+#include "tests/gui/FakeUiServices.h"
+#include "tests/gui/FormDriver.h"
 
-#include "common/NumberText.h"
-#include "signal/DesignedFilterSource.h"
-#include "tools/BodeResponse.h"
-#include "tools/FilterNetwork.h"
-#include "tools/Graph.h"
-#include "widgets/PlotImage.h"
+#include "core/common/NumberText.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/tools/BodeResponse.h"
+#include "core/tools/FilterNetwork.h"
+#include "gui/tools/Graph.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 namespace {
 const char *const resultControls[] = {"PhasePlot", "GainPlot", "GainX",  "GainY",  "PhaseX",
@@ -35,7 +38,7 @@ int RedPixels(const QImage &image) {
 } // namespace
 
 // The Bode plot window as the workbench and the calculator use it: inputs set, then exec().
-class TestGraph : public QObject {
+class TestGraph : public QObject, FormDriver {
     Q_OBJECT
 
 private:
@@ -44,7 +47,6 @@ private:
     kaldorium::FilterNetwork network;
     std::unique_ptr<TGraphForm> graph;
 
-    bool visible(const char *name) { return control<QWidget>(graph.get(), name)->isVisible(); }
     bool computed() { return !visible("MessageLabel") && visible("GainPlot"); }
     // Moves the mouse to the pixel of value (x, y) on a plot.
     void hover(const char *plot, const kaldorium::Oscilloscope &scope, double x, double y) {
@@ -53,7 +55,7 @@ private:
         s.ToPixelY(y);
         const QPointF at(s.pixelX, s.pixelY);
         QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(control<QWidget>(graph.get(), plot), &move);
+        QApplication::sendEvent(find<QWidget>(plot), &move);
     }
 
 private slots:
@@ -61,12 +63,13 @@ private slots:
         services = FakeUiServices();
         designed = kaldorium::DefaultDesignedFilterSource();
         graph = std::make_unique<TGraphForm>(services, designed, network);
+        root = graph.get();
     }
     void cleanup() { graph.reset(); }
 
     void showsMessageWhileComputingThenPlotsAndReadsOut() {
         // The workbench's band pass: f0 = 2000 Hz, Q = 10, A0 = 2, Ts = 0.000025 s.
-        graph->omega0 = 6.283185307179586 * 2000.0;
+        graph->omega0 = 2 * std::numbers::pi * 2000.0;
         graph->amplification = 2.0;
         graph->damping = 0.05;
         graph->ts = 0.000025;
@@ -96,16 +99,16 @@ private slots:
         QCOMPARE(graph->windowTitle(),
                  QStringLiteral("(KALDOR) Bode Plot Of Digital Band Pass Filter (2nd Order)"));
         QCOMPARE(graph->size(), QSize(704, 649));
-        QCOMPARE(control<QWidget>(graph.get(), "GainPlot")->size(), QSize(657, 313));
-        QCOMPARE(control<QWidget>(graph.get(), "PhasePlot")->size(), QSize(657, 267));
+        QCOMPARE(find<QWidget>("GainPlot")->size(), QSize(657, 313));
+        QCOMPARE(find<QWidget>("PhasePlot")->size(), QSize(657, 267));
         qInfo("Bode band pass, computed and plotted in %.1f ms", graph->LastPlotMilliseconds());
 
         // The axis ends at the Nyquist frequency; the gain range runs to about 8 dB.
         QCOMPARE(std::pow(10.0, graph->GainScope().xMax), 20000.0);
         QVERIFY(std::abs(graph->GainScope().yMax - 8.02) < 0.01);
-        auto *gainPlot = control<PlotImage>(graph.get(), "GainPlot");
+        auto *gainPlot = find<PlotImage>("GainPlot");
         QVERIFY(RedPixels(gainPlot->Canvas().Image()) > 600);
-        auto *phasePlot = control<PlotImage>(graph.get(), "PhasePlot");
+        auto *phasePlot = find<PlotImage>("PhasePlot");
         QVERIFY(RedPixels(phasePlot->Canvas().Image()) > 600);
 
         // The read-outs at the peak: frequency (Hz) and gain (dB), each within a pixel.
@@ -113,15 +116,112 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(graph.get()));
         QTRY_VERIFY(computed());
         hover("GainPlot", graph->GainScope(), std::log10(2000.0), 6.02);
-        const double hz = control<QLineEdit>(graph.get(), "GainX")->text().toDouble();
+        const double hz = find<QLineEdit>("GainX")->text().toDouble();
         QVERIFY2(std::abs(hz / 2000.0 - 1.0) < 0.02, qPrintable(QString::number(hz)));
-        QVERIFY(std::abs(control<QLineEdit>(graph.get(), "GainY")->text().toDouble() - 6.02) < 0.5);
+        QVERIFY(std::abs(find<QLineEdit>("GainY")->text().toDouble() - 6.02) < 0.5);
         hover("PhasePlot", graph->PhaseScope(), std::log10(200.0), 45.0);
-        const double phaseHz = control<QLineEdit>(graph.get(), "PhaseX")->text().toDouble();
+        const double phaseHz = find<QLineEdit>("PhaseX")->text().toDouble();
         QVERIFY(std::abs(phaseHz / 200.0 - 1.0) < 0.02);
-        QVERIFY(std::abs(control<QLineEdit>(graph.get(), "PhaseY")->text().toDouble() - 45.0) <
-                1.0);
-        QVERIFY(!control<QLineEdit>(graph.get(), "GainX")->isEnabled());
+        QVERIFY(std::abs(find<QLineEdit>("PhaseY")->text().toDouble() - 45.0) < 1.0);
+        QVERIFY(!find<QLineEdit>("GainX")->isEnabled());
+    }
+
+    // The workbench's band pass shown without exec(), once computed.
+    void showBandPass(double q) {
+        graph->omega0 = 6.283185307179586 * 2000.0;
+        graph->amplification = 2.0;
+        graph->damping = 0.5 / q;
+        graph->ts = 0.000025;
+        graph->type = 0;
+        graph->show();
+        QVERIFY(QTest::qWaitForWindowExposed(graph.get()));
+        QTRY_VERIFY(computed());
+    }
+
+    void wheelZoomComputesTheVisibleDecadeAndResetRestoresTheAxes() {
+        showBandPass(10.0);
+        auto *gainPlot = control<PlotImage>(graph.get(), "GainPlot");
+        const kaldorium::PlotRanges stated = graph->GainScope().Ranges();
+        // Zoomed about 2 kHz until less than a decade shows.
+        kaldorium::Oscilloscope s = graph->GainScope();
+        s.ToPixelX(std::log10(2000.0));
+        for (int i = 0; i < 4; ++i) {
+            wheel(gainPlot, QPoint(s.pixelX, 100), 2);
+        }
+        const double left = std::pow(10.0, graph->GainScope().xMin);
+        const double right = std::pow(10.0, graph->GainScope().xMax);
+        QVERIFY2(right / left < 10.0 && left < 2000.0 && right > 2000.0,
+                 qPrintable(QStringLiteral("%1 … %2").arg(left).arg(right)));
+        // Every computed point lies inside the view, and the phase plot shows the same
+        // frequencies.
+        const auto &response = graph->Response();
+        const int inside = static_cast<int>(
+            std::count_if(response.frequency, response.frequency + kaldorium::BodeResponse::Points,
+                          [&](double w) {
+                              const double hz = w / 6.283185307179586;
+                              return hz >= left * 0.999999 && hz <= right * 1.000001;
+                          }));
+        QVERIFY(inside > 1000);
+        QCOMPARE(graph->PhaseScope().xMin, graph->GainScope().xMin);
+        QVERIFY(RedPixels(gainPlot->Canvas().Image()) > 600);
+
+        QTest::mouseDClick(gainPlot, Qt::LeftButton, {}, QPoint(200, 100));
+        QVERIFY(graph->GainScope().Ranges() == stated);
+        QCOMPARE(graph->Response().frequency[0], 6.283185307179586 * 2000.0 * 0.0015);
+    }
+
+    void csvHoldsEveryPointAndTheHeldRun() {
+        showBandPass(2.0);
+        auto *gainPlot = control<PlotImage>(graph.get(), "GainPlot");
+        QVERIFY(gainPlot->HoldTraces());
+        graph->hide();
+        showBandPass(10.0); // the next run
+        QStringList rows = gainPlot->DataText().split(QStringLiteral("\r\n"));
+        rows.removeLast();
+        QCOMPARE(rows.size(), kaldorium::BodeResponse::Points + 1);
+        QCOMPARE(rows[0], QStringLiteral("frequency (Hz),gain (dB),held 1 frequency (Hz),"
+                                         "held 1 gain (dB)"));
+        // The row nearest 2 kHz reads what cursor 1 reads there.
+        kaldorium::Oscilloscope s = graph->GainScope();
+        s.ToPixelX(std::log10(2000.0));
+        s.ToPixelY(6.02);
+        QTest::mouseClick(gainPlot, Qt::LeftButton, {}, QPoint(s.pixelX, s.pixelY));
+        const QString readout = gainPlot->CursorText();
+        const double cursorHz =
+            readout.section(QStringLiteral("x1 = "), 1).section(' ', 0, 0).toDouble();
+        const double cursorDb =
+            readout.section(QStringLiteral("y1 = "), 1).section('\n', 0, 0).toDouble();
+        // The cursor reads a sample of its pixel column: one of the rows, to its 6 digits.
+        bool found = false;
+        for (int i = 1; i < rows.size() && !found; ++i) {
+            const double hz = rows[i].section(',', 0, 0).toDouble();
+            const double db = rows[i].section(',', 1, 1).toDouble();
+            found = std::fabs(hz - cursorHz) < 30.0 && std::fabs(db - cursorDb) < 1e-5;
+        }
+        QVERIFY2(found, qPrintable(readout));
+        QVERIFY2(std::fabs(cursorDb - 6.02) < 0.05, qPrintable(readout));
+    }
+
+    void groupDelayPlotAndGrowingWindow() {
+        showBandPass(10.0);
+        auto *check = control<QCheckBox>(graph.get(), "ShowGroupDelay");
+        QCOMPARE(check->text(), QStringLiteral("Group delay"));
+        QVERIFY(!control<QWidget>(graph.get(), "DelayPlot")->isVisible());
+        QTest::mouseClick(check, Qt::LeftButton);
+        auto *delayPlot = control<PlotImage>(graph.get(), "DelayPlot");
+        QVERIFY(delayPlot->isVisible());
+        QVERIFY(delayPlot->geometry().top() >
+                control<QWidget>(graph.get(), "PhasePlot")->geometry().bottom());
+        // The delay at 2 kHz, in ms: 2Q/ω0 within the warping.
+        QVERIFY(std::fabs(graph->DelayScope().yMax - 1000.0 * 20.0 / (6.283185307179586 * 2000.0)) <
+                0.2 * graph->DelayScope().yMax);
+        QVERIFY(RedPixels(delayPlot->Canvas().Image()) == 0);
+
+        graph->resize(1000, graph->height() + 200);
+        QTRY_VERIFY(control<QWidget>(graph.get(), "GainPlot")->width() == 657 + 296);
+        QVERIFY(control<QWidget>(graph.get(), "GainPlot")->height() > 313);
+        QCOMPARE(control<PlotImage>(graph.get(), "GainPlot")->Canvas().Width(), 657 + 296);
+        QVERIFY(RedPixels(control<PlotImage>(graph.get(), "GainPlot")->Canvas().Image()) > 600);
     }
 
     void refusedInputsShowTheErrorAndNeverOpen_data() {
@@ -164,18 +264,18 @@ private slots:
             QVERIFY2(visible(name), name);
         }
         QCOMPARE(services.errors, QStringList{QStringLiteral("Floating point division by zero")});
-        QCOMPARE(RedPixels(control<PlotImage>(graph.get(), "GainPlot")->Canvas().Image()), 0);
+        QCOMPARE(RedPixels(find<PlotImage>("GainPlot")->Canvas().Image()), 0);
     }
 
     void cursorsReadFrequenciesHalfPowerPointsAndPhase() {
         // The workbench band pass (f0 = 2000 Hz, ζ = 0.05, pre-warped at Ts = 25 µs): its half
         // power points lie at (2/T)·atan(ωa·T/2·(√(1 + ζ²) ± ζ)), 1903.98 and 2100.69 Hz.
-        graph->omega0 = 6.283185307179586 * 2000.0;
+        graph->omega0 = 2 * std::numbers::pi * 2000.0;
         graph->amplification = 2.0;
         graph->damping = 0.05;
         graph->show();
         QTRY_VERIFY(computed());
-        auto *plot = control<PlotImage>(graph.get(), "GainPlot");
+        auto *plot = find<PlotImage>("GainPlot");
         kaldorium::Oscilloscope s = graph->GainScope();
         s.ToPixelX(std::log10(1000.0));
         const QPoint first(s.pixelX, 100);
@@ -208,11 +308,44 @@ private slots:
         QVERIFY(std::abs(phase1 - *graph->Response().PhaseAtHz(x1)) < 1e-3);
         QVERIFY(after(lines[5], QStringLiteral("phase2 = ")) < -80.0);
         // The phase plot measures alike; reopening the window clears the cursors.
-        QTest::mouseClick(control<PlotImage>(graph.get(), "PhasePlot"), Qt::LeftButton, {}, first);
-        QVERIFY(control<PlotImage>(graph.get(), "PhasePlot")->CursorText().contains("−3 dB at "));
+        QTest::mouseClick(find<PlotImage>("PhasePlot"), Qt::LeftButton, {}, first);
+        QVERIFY(find<PlotImage>("PhasePlot")->CursorText().contains("−3 dB at "));
         graph->hide();
         graph->show();
         QVERIFY(plot->CursorText().isEmpty());
+    }
+
+    // The half power points are read on the response itself, not from its samples: the
+    // workbench's band pass (f0 = 2000 Hz, ζ = 0.05, pre-warped at Ts = 25 µs) at
+    // (2/T)·atan(ωa·T/2·(√(1 + ζ²) ∓ ζ)) = 1903.98 and 2100.69 Hz; the calculator's band pass
+    // (ω0 = 6.2832 krad/s, B = 0.62832 krad/s) at ω0/2π·(√(1 + ζ²) ∓ ζ) = 951.251 and
+    // 1051.25 Hz. Six digits are shown.
+    void halfPowerReadOutMatchesTheClosedForm_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<double>("omega0");
+        QTest::addColumn<double>("amplification");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("workbench band pass") << 0 << 2 * std::numbers::pi * 2000.0 << 2.0
+                                             << QStringLiteral("−3 dB at 1903.98, 2100.69 Hz");
+        QTest::newRow("calculator band pass")
+            << 10 << 6283.2 << 1.0 << QStringLiteral("−3 dB at 951.251, 1051.25 Hz");
+    }
+    void halfPowerReadOutMatchesTheClosedForm() {
+        QFETCH(int, type);
+        QFETCH(double, omega0);
+        QFETCH(double, amplification);
+        graph->type = type;
+        graph->omega0 = omega0;
+        graph->amplification = amplification;
+        graph->damping = 0.05;
+        graph->show();
+        QTRY_VERIFY(computed());
+        auto *plot = find<PlotImage>("GainPlot");
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(300, 100));
+        const QStringList lines = plot->CursorText().split(QLatin1Char('\n'));
+        const qsizetype at = lines.indexOf(QRegularExpression(QStringLiteral("−3 dB at .*")));
+        QVERIFY2(at >= 0, qPrintable(lines.join(" | ")));
+        QTEST(lines[at], "line");
     }
 
     void plotsTheNetworkItIsGiven() {

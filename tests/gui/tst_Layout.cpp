@@ -1,19 +1,22 @@
-#include "FakeSoundPlayer.h"
-#include "FakeUiServices.h"
+#include "tests/gui/FakeSoundPlayer.h"
+#include "tests/gui/FakeUiServices.h"
 
-#include "audio/Wavmain.h"
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "spectrum/Dftmain.h"
-#include "tools/Analoguefiltersmain.h"
-#include "tools/DigitalFilterDesign.h"
-#include "tools/Digitalfiltersdesign.h"
-#include "tools/Fileedit.h"
-#include "tools/FilterNetwork.h"
-#include "tools/Filternetwork.h"
-#include "tools/Graph.h"
-#include "widgets/PlotImage.h"
-#include "workbench/Dspmain.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/tools/DigitalFilterDesign.h"
+#include "core/tools/FilterNetwork.h"
+#include "gui/audio/Wavmain.h"
+#include "gui/spectrum/Dftmain.h"
+#include "gui/tools/Analoguefiltersmain.h"
+#include "gui/tools/Digitalfiltersdesign.h"
+#include "gui/tools/Fileedit.h"
+#include "gui/tools/Filternetwork.h"
+#include "gui/tools/Graph.h"
+#include "gui/tools/Polezero.h"
+#include "gui/tools/Samplinglab.h"
+#include "gui/widgets/PlotImage.h"
+#include "gui/widgets/ProjectorView.h"
+#include "gui/workbench/Dspmain.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -22,12 +25,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+#include <numbers>
 
 // Every window at its starting size, on a screen scaled by QT_SCALE_FACTOR (the test runs at
 // 1.5): each visible control lies inside the window and no two controls overlap.
@@ -84,6 +89,50 @@ class TestLayout : public QObject {
         }
     }
 
+    // The texts of the labels and buttons that the window shows whole.
+    static QSet<QWidget *> TextsShownWhole(QWidget *window) {
+        QSet<QWidget *> whole;
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            QString text;
+            if (auto *label = qobject_cast<QLabel *>(w); label != nullptr && !label->wordWrap()) {
+                text = label->text();
+            } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+                text = button->text().remove(QLatin1Char('&'));
+            }
+            if (w->isVisible() && !text.isEmpty() && !text.contains(QLatin1Char('\n')) &&
+                w->fontMetrics().horizontalAdvance(text) <= w->width()) {
+                whole << w;
+            }
+        }
+        return whole;
+    }
+
+    // The projector view: every control's font 1.5 times as large, the layout still tidy, every
+    // text shown whole before still shown whole, and the window as it was once the view is off.
+    static void CheckProjectorView(QWidget *window) {
+        const QSize size = window->size();
+        const QSet<QWidget *> whole = TextsShownWhole(window);
+        QVERIFY(!whole.isEmpty());
+        auto *anyButton = window->findChild<QAbstractButton *>();
+        const double pointSize = anyButton->font().pointSizeF();
+        projector::Apply(window, true);
+        QCoreApplication::processEvents();
+        QCOMPARE(anyButton->font().pointSizeF(), pointSize * projector::Factor);
+        CheckEveryTab(window);
+        if (const auto tabs = window->findChildren<QTabWidget *>(); !tabs.isEmpty()) {
+            tabs.first()->setCurrentIndex(0);
+        }
+        const QSet<QWidget *> after = TextsShownWhole(window);
+        for (QWidget *w : whole) {
+            QVERIFY2(after.contains(w), qPrintable(w->objectName() + QLatin1Char(' ') +
+                                                   w->property("text").toString()));
+        }
+        projector::Apply(window, false);
+        QCoreApplication::processEvents();
+        QCOMPARE(window->size(), size);
+        QCOMPARE(anyButton->font().pointSizeF(), pointSize);
+    }
+
     // Shows every page of a tabbed window in turn.
     static void CheckEveryTab(QWidget *window) {
         const auto tabs = window->findChildren<QTabWidget *>();
@@ -131,29 +180,49 @@ private slots:
 
     void otherWindows_data() {
         QTest::addColumn<QString>("window");
-        for (const char *name : {"designer", "network", "bode", "wav", "spectrum"}) {
-            QTest::newRow(name) << QString::fromLatin1(name);
+        QTest::addColumn<bool>("projector");
+        for (const bool projector : {false, true}) {
+            for (const char *name : {"designer", "network", "bode", "wav", "spectrum", "sampling",
+                                     "polezero", "workbench", "editor", "analogue"}) {
+                const QByteArray row = QByteArray(name) + (projector ? " projector" : "");
+                if (projector ||
+                    !QByteArrayList{"workbench", "editor", "analogue"}.contains(name)) {
+                    QTest::newRow(row.constData()) << QString::fromLatin1(name) << projector;
+                }
+            }
         }
     }
     void otherWindows() {
         QFETCH(QString, window);
+        QFETCH(bool, projector);
         kaldorium::DigitalFilterDesign design;
         TFileEditForm editor(services);
+        TGraphForm calculatorGraph(services, designedFilter, network);
         std::unique_ptr<QWidget> form;
-        if (window == QLatin1String("designer")) {
+        if (window == QLatin1String("workbench")) {
+            form = std::make_unique<TDSPMainForm>(services, noise, network);
+        } else if (window == QLatin1String("editor")) {
+            form = std::make_unique<TFileEditForm>(services);
+        } else if (window == QLatin1String("analogue")) {
+            form = std::make_unique<TAnalogueFiltersForm>(services, calculatorGraph);
+        } else if (window == QLatin1String("designer")) {
             form = std::make_unique<TDigitalFiltersForm>(services, design);
         } else if (window == QLatin1String("network")) {
             form = std::make_unique<TFilterNetworkForm>(services, network);
         } else if (window == QLatin1String("bode")) {
             // The workbench's band pass, checked once its plots and read-outs are shown.
             auto graph = std::make_unique<TGraphForm>(services, designedFilter, network);
-            graph->omega0 = 6.283185307179586 * 2000.0;
+            graph->omega0 = 2 * std::numbers::pi * 2000.0;
             graph->amplification = 2.0;
             graph->damping = 0.05;
             form = std::move(graph);
         } else if (window == QLatin1String("wav")) {
             form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter,
                                                   editor);
+        } else if (window == QLatin1String("sampling")) {
+            form = std::make_unique<TSamplingForm>(services, player);
+        } else if (window == QLatin1String("polezero")) {
+            form = std::make_unique<TPoleZeroForm>(services, design, network);
         } else {
             form = std::make_unique<TDFTMainForm>(services, player, editor);
         }
@@ -164,7 +233,11 @@ private slots:
         if (window == QLatin1String("bode")) {
             QTRY_VERIFY(form->findChild<QWidget *>(QStringLiteral("GainPlot"))->isVisible());
         }
-        CheckWindow(form.get());
+        if (projector) {
+            CheckProjectorView(form.get());
+        } else {
+            CheckWindow(form.get());
+        }
         QVERIFY(services.errors.isEmpty());
     }
 };

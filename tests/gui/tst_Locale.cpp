@@ -1,9 +1,9 @@
-#include "FakeUiServices.h"
+#include "tests/gui/FakeUiServices.h"
 
-#include "app/KaldoriumApplication.h"
-#include "common/Random.h"
-#include "tools/FilterNetwork.h"
-#include "workbench/Dspmain.h"
+#include "core/common/Random.h"
+#include "core/tools/FilterNetwork.h"
+#include "gui/app/KaldoriumApplication.h"
+#include "gui/workbench/Dspmain.h"
 
 #include <QLineEdit>
 #include <QLocale>

@@ -1,15 +1,6 @@
-#include "FakeSoundPlayer.h"
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
+#include "tests/gui/WavWorkbenchFixture.h"
 
-#include "audio/WavEffects.h"
-#include "audio/WaveFile.h"
-#include "audio/Wavmain.h"
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "tools/Fileedit.h"
-#include "tools/FilterNetwork.h"
-#include "tools/Filternetwork.h"
+#include "core/audio/WavEffects.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,35 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-#include <cmath>
-#include <functional>
-#include <memory>
+#include <algorithm>
 #include <vector>
 
 namespace {
-
-// A 16-bit PCM file whose channel c of frame i holds 0.5·sin(0.05·i + c): the channels differ.
-QString WriteTone(const QString &path, std::uint32_t rate, int channels, std::uint32_t frames) {
-    kaldorium::WaveFile w;
-    w.formatTag = 1;
-    w.channels = static_cast<std::uint16_t>(channels);
-    w.sampleRate = rate;
-    w.bitsPerSample = 16;
-    w.blockAlign = static_cast<std::uint16_t>(channels * 2);
-    w.byteRate = rate * w.blockAlign;
-    w.CreateForWriting(QFile::encodeName(path).toStdString());
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            w.WriteValue(0.5 * std::sin(0.05 * i + c));
-        }
-    }
-    w.CloseFile();
-    return path;
-}
 
 struct Wav {
     bool valid = false; // opened, and its header holds what the file holds
@@ -76,54 +45,24 @@ QByteArray Contents(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// What a running effect hides.
-const QStringList BusySet =
-    QStringLiteral("GetInputFile PlayInput GetOutputFile PlayOutput CopyInputFile CopyData "
-                   "ModifyFile FFT_Filtering FrequencyShifter FrequencyRotater Robot Retard "
-                   "SpeedUp SlowDown DFT_Input DFT_Output FFT_Input FFT_Output fDFT fFFT")
-        .split(QLatin1Char(' '));
-
 } // namespace
 
 // The effects of the WAV workbench, started as a user starts them.
-class TestWavmainEffects : public QObject {
+class TestWavmainEffects : public QObject, WavWorkbenchFixture {
     Q_OBJECT
 
-private:
-    FakeUiServices services;
-    FakeSoundPlayer player;
-    kaldorium::NoiseGenerator noise;
-    kaldorium::FilterNetwork network;
-    kaldorium::DefaultDesignedFilterSource designedFilter;
-    std::unique_ptr<TFilterNetworkForm> networkForm;
-    std::unique_ptr<TFileEditForm> editor;
-    std::unique_ptr<TWAVMainForm> form;
-    QTemporaryDir dir;
-
-    template <typename T = QWidget> T *find(const char *name) {
-        return control<T>(form.get(), name);
-    }
     QProgressBar *bar() { return find<QProgressBar>("EffectProgress"); }
-    void click(const QString &name) {
-        QCoreApplication::processEvents();
-        QTest::mouseClick(find<QAbstractButton>(qPrintable(name)), Qt::LeftButton);
-    }
-    QString file(const char *name) { return dir.filePath(QString::fromLatin1(name)); }
     void chooseFiles(const QString &input, const QString &output) {
-        services.openAnswers.enqueue(input);
-        click(QStringLiteral("GetInputFile"));
-        services.saveAnswers.enqueue(output);
-        click(QStringLiteral("GetOutputFile"));
+        chooseInput(input);
+        chooseOutput(output);
         services.shown.clear();
     }
-    void type(const char *name, const QString &value) {
-        auto *field = find<QLineEdit>(name);
-        field->selectAll();
-        field->del();
-        QTest::keyClicks(field, value);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(field, &out);
+    void typeAndLeave(const char *name, const QString &value) {
+        type(name, value);
+        leave(name);
     }
+    // Everything shown, error or not, as "kind title: text" (this file's own form, which also
+    // marks a box without the error icon).
     QStringList messages() {
         QStringList out;
         for (const auto &s : services.shown) {
@@ -134,34 +73,10 @@ private:
         }
         return out;
     }
-    void checkIdle() {
-        for (const char *name : {"iView", "oView", "bView", "fTest"}) {
-            QVERIFY2(find(name)->isEnabled(), name);
-        }
-        for (const QString &name : BusySet) {
-            QVERIFY2(find(qPrintable(name))->isVisible(), qPrintable(name));
-        }
-        QVERIFY(!bar()->isVisible());
-        QVERIFY(!form->IsBusy());
-    }
 
 private slots:
-    void init() {
-        services = FakeUiServices();
-        player = FakeSoundPlayer();
-        network = kaldorium::FilterNetwork();
-        networkForm = std::make_unique<TFilterNetworkForm>(services, network);
-        editor = std::make_unique<TFileEditForm>(services);
-        form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter,
-                                              *editor, networkForm.get());
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() {
-        form.reset();
-        editor.reset();
-        networkForm.reset();
-    }
+    void init() { open(); }
+    void cleanup() { close(); }
 
     // Every button writes a file in the input's format at once viewable; the speed effects copy
     // the data unchanged, the others carry the result from channel 1 on both channels.
@@ -200,10 +115,11 @@ private slots:
         QFETCH(int, rateOut);
         QFETCH(int, framesOut);
         QFETCH(QString, shiftAfter);
-        const QString in = WriteTone(file("in.wav"), 22050, 2, static_cast<std::uint32_t>(frames));
+        const QString in =
+            WriteWav(file("in.wav"), 22050, 2, 16, static_cast<std::uint32_t>(frames), Tone);
         chooseFiles(in, file("out.wav"));
-        type("sSpeedFactor", factor);
-        type("FrequencyShift", shift);
+        typeAndLeave("sSpeedFactor", factor);
+        typeAndLeave("FrequencyShift", shift);
         click(button);
         QCOMPARE(messages(), QStringList());
         checkIdle();
@@ -235,22 +151,23 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("text");
-        const char *const factor = kaldorium::WavEffects::kFactorText;
         const char *const rate = kaldorium::WavEffects::kRateText;
         const struct {
             const char *tag, *button, *field, *value, *text;
-        } rows[] = {{"shift not whole", "FrequencyShifter", "FrequencyShift", "4.5",
-                     "'4.5' is not a valid integer value"},
-                    {"shift beyond int", "FrequencyRotater", "FrequencyShift", "99999999999",
-                     "'99999999999' is not a valid integer value"},
-                    {"shift2 not whole", "Robot", "FrequencyShift2", "3%",
-                     "'3%' is not a valid integer value"},
-                    {"retard not whole", "Retard", "FrequencyShift", "-",
-                     "'-' is not a valid integer value"},
-                    {"robot step 0", "Robot", "FrequencyShift", "0", factor},
-                    {"retard 0", "Retard", "FrequencyShift", "0", factor},
-                    {"rate above 32 bits", "SpeedUp", "sSpeedFactor", "1000000", rate},
-                    {"rate below 1", "SlowDown", "sSpeedFactor", "30000", rate}};
+        } rows[] = {
+            {"shift not whole", "FrequencyShifter", "FrequencyShift", "4.5",
+             "Frequency Shift: '4.5' is not a valid integer value"},
+            {"shift beyond int", "FrequencyRotater", "FrequencyShift", "99999999999",
+             "Frequency Shift: '99999999999' is not a valid integer value"},
+            {"shift2 not whole", "Robot", "FrequencyShift2", "3%",
+             "Factor: '3%' is not a valid integer value"},
+            {"retard not whole", "Retard", "FrequencyShift", "-",
+             "Frequency Shift: '-' is not a valid integer value"},
+            // The Factor box holds 3 meanwhile: the message names the box that is wrong.
+            {"robot step 0", "Robot", "FrequencyShift", "0", kaldorium::WavEffects::kRobotStepText},
+            {"retard 0", "Retard", "FrequencyShift", "0", kaldorium::WavEffects::kRetardFactorText},
+            {"rate above 32 bits", "SpeedUp", "sSpeedFactor", "1000000", rate},
+            {"rate below 1", "SlowDown", "sSpeedFactor", "30000", rate}};
         for (const auto &r : rows) {
             QTest::newRow(r.tag) << r.button << r.field << r.value << r.text;
         }
@@ -264,8 +181,8 @@ private slots:
         QVERIFY(previous.open(QIODevice::WriteOnly));
         previous.write("previous output");
         previous.close();
-        chooseFiles(WriteTone(file("in.wav"), 22050, 2, 1000), file("out.wav"));
-        type(qPrintable(field), value);
+        chooseFiles(WriteWav(file("in.wav"), 22050, 2, 16, 1000, Tone), file("out.wav"));
+        typeAndLeave(qPrintable(field), value);
         click(button);
         QCOMPARE(messages(), QStringList{"message DSP Error: " + text});
         QCOMPARE(Contents(file("out.wav")), QByteArray("previous output"));
@@ -297,7 +214,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, fault);
         QFETCH(QString, shown);
-        const QString in = WriteTone(file("in.wav"), 8000, 2, 200000);
+        const QString in = WriteWav(file("in.wav"), 8000, 2, 16, 200000, Tone);
         chooseFiles(in, file("out.wav"));
         if (fault == QLatin1String("damaged")) {
             QFile f(in);
@@ -329,7 +246,7 @@ private slots:
     // While an effect runs the window repaints, the bar shows how far it is, and every other
     // action is refused; at the end the bar has reached 100 and is gone.
     void busyEffectRefusesOtherActions() {
-        chooseFiles(WriteTone(file("in.wav"), 8000, 2, 100000), file("out.wav"));
+        chooseFiles(WriteWav(file("in.wav"), 8000, 2, 16, 100000, Tone), file("out.wav"));
         QList<int> values;
         bool checked = false;
         connect(bar(), &QProgressBar::valueChanged, this, [&](int v) {
@@ -342,7 +259,7 @@ private slots:
                 checked = true;
                 QVERIFY(form->IsBusy());
                 QVERIFY(bar()->isVisible());
-                for (const QString &name : BusySet) {
+                for (const QString &name : BusySet()) {
                     QVERIFY2(!find(qPrintable(name))->isVisible(), qPrintable(name));
                 }
                 // The bar lies where no other control is.

@@ -1,18 +1,10 @@
-#include "FakeSoundPlayer.h"
-#include "FakeUiServices.h"
-#include "GuiTestSupport.h"
+#include "tests/gui/WavWorkbenchFixture.h"
 
-#include "audio/WaveFile.h"
-#include "audio/Wavmain.h"
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "spectrum/Dftmain.h"
-#include "spectrum/SpectrumAnalysis.h"
-#include "spectrum/SpectrumWindows.h"
-#include "tools/Fileedit.h"
-#include "tools/FilterNetwork.h"
-#include "widgets/NumberEdit.h"
-#include "widgets/PlotImage.h"
+#include "core/spectrum/SpectrumAnalysis.h"
+#include "gui/spectrum/Dftmain.h"
+#include "gui/spectrum/SpectrumWindows.h"
+#include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,39 +14,18 @@
 #include <QPointer>
 #include <QQueue>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <cmath>
 #include <functional>
-#include <memory>
+#include <numbers>
 
 namespace {
 
-// A 16-bit PCM file whose channel c of frame i holds value(i, c).
-QString WriteWav(const QString &path, std::uint32_t rate, int channels, std::uint32_t frames,
-                 const std::function<double(int, int)> &value) {
-    kaldorium::WaveFile w;
-    w.formatTag = 1;
-    w.channels = static_cast<std::uint16_t>(channels);
-    w.sampleRate = rate;
-    w.bitsPerSample = 16;
-    w.blockAlign = static_cast<std::uint16_t>(2 * channels);
-    w.byteRate = rate * w.blockAlign;
-    w.CreateForWriting(QFile::encodeName(path).toStdString());
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            w.WriteValue(value(static_cast<int>(i), c));
-        }
-    }
-    w.CloseFile();
-    return path;
-}
-
 // 1000 Hz at 44100 Hz lies on bin 10 of a 441-sample DFT.
-double Tone(int i, int) {
-    return 0.5 * std::sin(6.283185307179586 * 1000.0 * i / 44100);
+double Tone1k(int i, int) {
+    return 0.5 * std::sin(2 * std::numbers::pi * 1000.0 * i / 44100);
 }
 
 QByteArray ReadBytes(const QString &path) {
@@ -65,22 +36,9 @@ QByteArray ReadBytes(const QString &path) {
 } // namespace
 
 // The WAV workbench's spectra and exports, driven as a user drives them.
-class TestWavmainSpectra : public QObject {
+class TestWavmainSpectra : public QObject, WavWorkbenchFixture {
     Q_OBJECT
 
-    FakeUiServices services;
-    FakeSoundPlayer player;
-    kaldorium::NoiseGenerator noise;
-    kaldorium::FilterNetwork network;
-    kaldorium::DefaultDesignedFilterSource designedFilter;
-    std::unique_ptr<TFileEditForm> editor;
-    std::unique_ptr<TWAVMainForm> form;
-    QTemporaryDir dir;
-
-    template <typename T = QWidget> T *find(const QString &name) {
-        return control<T>(form.get(), name.toLatin1().constData());
-    }
-    QString file(const char *name) { return dir.filePath(QString::fromLatin1(name)); }
     // Clicks as a user does; `meanwhile` runs at the first window messages the action lets run.
     void click(const QString &name, const std::function<void()> &meanwhile = {}) {
         QCoreApplication::processEvents();
@@ -93,12 +51,7 @@ class TestWavmainSpectra : public QObject {
         answers.enqueue(path);
         click(QString::fromLatin1(button));
     }
-    void setField(const char *name, const QString &value) {
-        auto *field = find<NumberEdit>(QString::fromLatin1(name));
-        field->setText(value);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(field, &out);
-    }
+    // The message boxes, with a mark on those without the error icon (this file's own form).
     QStringList messages() {
         QStringList out;
         for (const auto &s : services.shown) {
@@ -108,18 +61,6 @@ class TestWavmainSpectra : public QObject {
             }
         }
         return out;
-    }
-    // The idle set, also while the workbench is hidden.
-    void checkIdle() {
-        QVERIFY(!form->IsBusy());
-        for (const char *name : {"iView", "oView", "bView", "fTest"}) {
-            QVERIFY2(find(QString::fromLatin1(name))->isEnabled(), name);
-        }
-        for (const char *name : {"GetInputFile", "GetOutputFile", "PlayInput", "CopyInputFile",
-                                 "CopyData", "DFT_Input", "FFT_Output", "fDFT", "fFFT"}) {
-            QVERIFY2(!find(QString::fromLatin1(name))->isHidden(), name);
-        }
-        QVERIFY(find<QLabel>("MessageLabel")->isHidden());
     }
     // The lowest and highest rows of the plot area holding `colour` (-1 when none).
     std::pair<int, int> rowsOf(QRgb colour) {
@@ -137,26 +78,15 @@ class TestWavmainSpectra : public QObject {
     }
 
 private slots:
-    void init() {
-        services = FakeUiServices();
-        network = kaldorium::FilterNetwork();
-        editor = std::make_unique<TFileEditForm>(services);
-        form = std::make_unique<TWAVMainForm>(services, player, noise, network, designedFilter,
-                                              *editor);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-    void cleanup() {
-        form.reset(); // with the spectrum windows still open
-        editor.reset();
-    }
+    void init() { open(false); }
+    void cleanup() { close(); }
 
     // Each button opens a window owned by the workbench on its own file, with its transform and
     // the weighting window chosen here; a seventh window releases the oldest, and the others
     // keep their own analyses. An output that is not a WAVE file opens none.
     void spectrumWindowsOnInputAndOutput() {
-        const QString input = WriteWav(file("in.wav"), 44100, 2, 4410, Tone);
-        const QString output = WriteWav(file("out.wav"), 8000, 1, 800, Tone);
+        const QString input = WriteWav(file("in.wav"), 44100, 2, 16, 4410, Tone1k);
+        const QString output = WriteWav(file("out.wav"), 8000, 1, 16, 800, Tone1k);
         choose(input, services.openAnswers, "GetInputFile");
         choose(output, services.saveAnswers, "GetOutputFile");
         const struct {
@@ -203,6 +133,20 @@ private slots:
         QCOMPARE(form->Spectra().At(5), windows[6].data());
     }
 
+    // "Spectrogram" opens a spectrum window showing the input's spectrogram.
+    void spectrogramOfTheInput() {
+        const QString input = WriteWav(file("in.wav"), 44100, 2, 16, 44100, Tone);
+        choose(input, services.openAnswers, "GetInputFile");
+        click("Spectrogram_Input");
+        checkIdle();
+        QCOMPARE(form->Spectra().Count(), 1);
+        TDFTMainForm *w = form->Spectra().At(0);
+        QVERIFY(w->isVisible() && w->parent() == form.get());
+        QCOMPARE(w->CurrentView(), TDFTMainForm::View::Spectrogram);
+        QVERIFY(w->SpectrogramReady());
+        QCOMPARE(control<NumberEdit>(w, "InputFile")->text(), input);
+    }
+
     // The spectra of input and filtered input on the display: the input black up to the peak,
     // the high-passed input red, both raised by their trace shifts; refusals and faults end
     // idle and are shown afterwards.
@@ -231,9 +175,9 @@ private slots:
         QFETCH(bool, useNetwork);
         QFETCH(int, N);
         const QString input =
-            WriteWav(file("paired.wav"), static_cast<std::uint32_t>(rate), 2,
+            WriteWav(file("paired.wav"), static_cast<std::uint32_t>(rate), 2, 16,
                      static_cast<std::uint32_t>(std::abs(frames)),
-                     [frames](int i, int c) { return frames > 0 ? Tone(i, c) : 0; });
+                     [frames](int i, int c) { return frames > 0 ? Tone1k(i, c) : 0; });
         choose(input, services.openAnswers, "GetInputFile");
         click("HighPass");
         setField("sfFrequency", QStringLiteral("15000"));
@@ -292,7 +236,7 @@ private slots:
         QVERIFY(dir.isValid());
         // ±1 and 0 read back exactly.
         auto levels = [](int i, int c) { return (c == 0 ? 1.0 : -1.0) * (i % 3 - 1); };
-        const QString plain = WriteWav(file("plain.wav"), 8000, 2, 5000, levels);
+        const QString plain = WriteWav(file("plain.wav"), 8000, 2, 16, 5000, levels);
         // The same with a LIST chunk before the samples: the RIFF size grows by 12.
         QByteArray listed = ReadBytes(plain);
         listed.insert(36, QByteArray("LIST\x04\0\0\0INFO", 12));
@@ -308,8 +252,8 @@ private slots:
                                   "       0.125000\t       0.000000\t       0.000000\t\r\n";
         QTest::newRow("copy") << "CopyInputFile" << withList << file("copy.wav") << ReadBytes(plain)
                               << "";
-        QTest::newRow("samples") << "CopyData" << withList << file("samples.DSO") << text << "";
-        QTest::newRow("frames") << "CopyData" << plain << file("frames.DSO") << frames << "";
+        QTest::newRow("samples") << "CopyData" << withList << file("samples.txt") << text << "";
+        QTest::newRow("frames") << "CopyData" << plain << file("frames.txt") << frames << "";
         for (const char *button : {"CopyInputFile", "CopyData"}) {
             const QString missing = file("no-such-folder/out.wav");
             QTest::addRow("%s into a missing folder", button)
@@ -332,10 +276,14 @@ private slots:
         QFETCH(QString, message);
         const bool cut = input.isEmpty();
         if (cut) {
-            input = WriteWav(file("cut.wav"), 8000, 2, 800000, Tone);
+            input = WriteWav(file("cut.wav"), 8000, 2, 16, 800000, Tone1k);
         }
         choose(input, services.openAnswers, "GetInputFile");
-        choose(output, services.saveAnswers, "GetOutputFile");
+        if (button == QLatin1String("CopyData")) {
+            services.saveAnswers.enqueue(output); // the text file's own dialog
+        } else {
+            choose(output, services.saveAnswers, "GetOutputFile");
+        }
         click(button, [&] {
             if (cut) {
                 QVERIFY(QFile::resize(input, 44 + 400));
@@ -347,6 +295,53 @@ private slots:
         QVERIFY(holds.isEmpty() || ReadBytes(output).contains(holds)); // never read /dev/full
     }
 
+    // "Copy Samples" writes to a text file of its own, never over the input, and over a WAVE
+    // file only when the user agrees.
+    void copySamplesAsksForItsTextFile_data() {
+        QTest::addColumn<QString>("chosen"); // the answer to the text file's dialog
+        QTest::addColumn<int>("answer");     // to the question, when asked
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("written");
+        const QString replace = "KALDOR Warning: " + file("out.wav") +
+                                " is a WAVE file.\nReplace it with the samples as text? (no icon)";
+        QTest::newRow("text file") << file("in.txt") << 0 << "" << true;
+        QTest::newRow("cancelled") << "" << 0 << "" << false;
+        QTest::newRow("WAVE kept") << file("out.wav") << int(QMessageBox::No) << replace << false;
+        QTest::newRow("WAVE replaced")
+            << file("out.wav") << int(QMessageBox::Yes) << replace << true;
+        QTest::newRow("the input itself")
+            << file("in.wav") << 0
+            << "DSP Error: The samples must not be written over the Input File" << false;
+    }
+    void copySamplesAsksForItsTextFile() {
+        QFETCH(QString, chosen);
+        QFETCH(int, answer);
+        QFETCH(QString, shown);
+        QFETCH(bool, written);
+        const QString in = WriteWav(file("in.wav"), 8000, 1, 16, 100, Tone1k);
+        const QByteArray wave = ReadBytes(WriteWav(file("out.wav"), 8000, 1, 16, 50, Tone1k));
+        const QByteArray input = ReadBytes(in);
+        choose(in, services.openAnswers, "GetInputFile");
+        choose(file("out.wav"), services.saveAnswers, "GetOutputFile");
+        services.saveAnswers.enqueue(chosen);
+        if (answer != 0) {
+            services.messageAnswers.enqueue(static_cast<QMessageBox::StandardButton>(answer));
+        }
+        click(QStringLiteral("CopyData"));
+        checkIdle();
+        const FakeUiServices::Shown &dialog = services.shown[2];
+        QCOMPARE(dialog.kind, QStringLiteral("save"));
+        QCOMPARE(dialog.title, QStringLiteral("Please Specify The Samples Text File"));
+        QVERIFY(dialog.text.endsWith(QStringLiteral("/WAVs/in.txt")));
+        QVERIFY(dialog.filter.startsWith(QStringLiteral("Text Files (*.txt")));
+        QCOMPARE(messages(), shown.isEmpty() ? QStringList() : QStringList{shown});
+        QCOMPARE(ReadBytes(in), input);
+        QCOMPARE(ReadBytes(file("out.wav")) == wave, chosen != file("out.wav") || !written);
+        if (written) {
+            QVERIFY(ReadBytes(chosen).startsWith("Raw Samples form:" + in.toUtf8()));
+        }
+    }
+
     // Closing the workbench in the middle of a spectrum stops it and releases the windows; the
     // busy set holds until the action has returned.
     void closingMidSpectrumReleasesSafely_data() {
@@ -356,7 +351,7 @@ private slots:
     }
     void closingMidSpectrumReleasesSafely() {
         QFETCH(QString, button);
-        choose(WriteWav(file("long.wav"), 44100, 2, 44100 * 30, Tone), services.openAnswers,
+        choose(WriteWav(file("long.wav"), 44100, 2, 16, 44100 * 30, Tone1k), services.openAnswers,
                "GetInputFile");
         QPointer<TDFTMainForm> window;
         bool busy = false, running = false;

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "audio/WaveFile.h"
+#include "core/audio/WaveFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,7 @@ inline std::string WriteWave(const std::string &name, std::uint32_t sampleRate, 
                              int bits = 16) {
     const std::string path = TempPath(name);
     WaveFile file;
-    file.formatTag = 1;
-    file.channels = static_cast<std::uint16_t>(channels);
-    file.sampleRate = sampleRate;
-    file.bitsPerSample = static_cast<std::uint16_t>(bits);
-    file.blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
-    file.byteRate = sampleRate * file.blockAlign;
+    file.SetPcmFormat(sampleRate, channels, bits);
     file.CreateForWriting(path);
     for (long long k = 0; k < frames; ++k) {
         for (int c = 0; c < channels; ++c) {
@@ -65,7 +61,7 @@ inline std::vector<double> ReadChannel(const std::string &path, int channel) {
 
 inline double Tone(double frequency, double sampleRate, long long k, double amplitude = 0.5) {
     return amplitude *
-           std::sin(6.283185307179586 * frequency * static_cast<double>(k) / sampleRate);
+           std::sin(2 * std::numbers::pi * frequency * static_cast<double>(k) / sampleRate);
 }
 
 } // namespace kaldorium::testing

@@ -1,8 +1,8 @@
-#include "audio/WavEffects.h"
+#include "core/audio/WavEffects.h"
 
-#include "common/Errors.h"
-#include "common/Random.h"
-#include "tools/FilterNetwork.h"
+#include "core/common/Errors.h"
+#include "core/common/Random.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include <numbers>
 #include <sys/resource.h>
 
 using namespace kaldorium;
@@ -24,7 +25,6 @@ using namespace kaldorium;
 namespace {
 
 using LongComplex = std::complex<long double>;
-constexpr long double kTwoPiL = 6.283185307179586L;
 
 struct Wav {
     std::uint32_t rate = 0, byteRate = 0;
@@ -88,12 +88,7 @@ protected:
     std::vector<double> MakeInput(std::uint32_t rate, int channels, std::uint32_t frames,
                                   int bits = 16) {
         WaveFile w;
-        w.formatTag = 1;
-        w.channels = static_cast<std::uint16_t>(channels);
-        w.sampleRate = rate;
-        w.bitsPerSample = static_cast<std::uint16_t>(bits);
-        w.blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
-        w.byteRate = rate * w.blockAlign;
+        w.SetPcmFormat(rate, channels, bits);
         EXPECT_TRUE(w.CreateForWriting(input));
         std::mt19937 generator(frames);
         std::uniform_real_distribution<double> value(-0.4, 0.4);
@@ -110,7 +105,7 @@ protected:
         return first;
     }
 
-    WavEffectResult Run(WavEffectKind kind, WavEffectSettings &s, const WavEffectProgress &p = {}) {
+    WavEffectResult Run(WavEffectKind kind, WavEffectSettings &s, const Progress &p = {}) {
         return effects.Run(kind, input, output, s, p);
     }
 
@@ -135,7 +130,7 @@ struct BlockCase {
 };
 
 long double Weight(int kind, int n, int N) {
-    const long double g = kTwoPiL * n / (N - 1);
+    const long double g = 2 * std::numbers::pi_v<long double> * n / (N - 1);
     switch (kind) {
     case 0:
         return 0.54L - 0.46L * std::cos(g);
@@ -151,7 +146,8 @@ std::vector<LongComplex> Dft(const std::vector<LongComplex> &x) {
     std::vector<LongComplex> X(N);
     for (std::size_t k = 0; k < N; ++k) {
         for (std::size_t n = 0; n < N; ++n) {
-            X[k] += x[n] * std::polar(1.0L, -kTwoPiL * static_cast<long double>(k * n % N) / N);
+            X[k] += x[n] * std::polar(1.0L, -2 * std::numbers::pi_v<long double> *
+                                                static_cast<long double>(k * n % N) / N);
         }
     }
     return X;
@@ -226,7 +222,7 @@ TEST_P(BlockEffects, MatchTheModelFrameByFrame) {
     s.halfRectify = false;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> calls;
     ASSERT_EQ(Run(c.kind, s,
-                  [&](std::uint32_t done, std::uint32_t total) {
+                  [&](long long done, long long total) {
                       calls.emplace_back(done, total);
                       return true;
                   })
@@ -284,7 +280,7 @@ class FilterFile : public WavEffectsTest,
 
 TEST_P(FilterFile, RunsAFreshFilterOverChannelOne) {
     const auto [kind, amplification] = GetParam();
-    const double ts = 1.0 / 8000, pi = 3.141592653589793;
+    const double ts = 1.0 / 8000;
     const std::vector<double> x = MakeInput(8000, 2, 3000);
     WavEffectSettings s;
     s.filterKind = kind;
@@ -298,10 +294,10 @@ TEST_P(FilterFile, RunsAFreshFilterOverChannelOne) {
     long double x1 = 0, y1 = 0;
     for (const double v : x) {
         if (kind == fkDifferentiator) {
-            expected.push_back((v - x1) / ts * ts / pi); // D(x)·Ts/π
+            expected.push_back((v - x1) / ts * ts / std::numbers::pi); // D(x)·Ts/π
         } else if (kind == fkIntegrator) {
             y1 += (v + x1) * ts / 2;
-            expected.push_back(y1 * pi / ts); // I(x)·π/Ts
+            expected.push_back(y1 * std::numbers::pi / ts); // I(x)·π/Ts
         } else if (kind == fkNetwork) {
             expected.push_back(v); // the network as it starts passes its input
         } else {
@@ -427,9 +423,9 @@ TEST_P(Refusals, LeaveThePreviousOutputUntouched) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Refusals,
-    ::testing::Values(Refusal{WavEffectKind::Robot, 2, 0, WavEffects::kFactorText},
-                      Refusal{WavEffectKind::Retard, 2, 0, WavEffects::kFactorText},
-                      Refusal{WavEffectKind::Retard, 2, -3, WavEffects::kFactorText},
+    ::testing::Values(Refusal{WavEffectKind::Robot, 2, 0, WavEffects::kRobotStepText},
+                      Refusal{WavEffectKind::Retard, 2, 0, WavEffects::kRetardFactorText},
+                      Refusal{WavEffectKind::Retard, 2, -3, WavEffects::kRetardFactorText},
                       Refusal{WavEffectKind::SpeedUp, 1e6, 4, WavEffects::kRateText},
                       Refusal{WavEffectKind::SlowDown, 44101, 4, WavEffects::kRateText}));
 

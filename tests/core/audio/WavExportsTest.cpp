@@ -1,7 +1,8 @@
-#include "audio/WavExports.h"
+#include "core/audio/WavExports.h"
 
-#include "GeneratedWave.h"
-#include "audio/WaveFile.h"
+#include "core/audio/WaveFile.h"
+#include "core/audio/WaveFrames.h"
+#include "tests/core/audio/GeneratedWave.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,8 @@ TEST_P(SpectrumFileTest, WritesTheHeaderAndOneLinePerBinOfTheLowerHalf) {
     WaveFile file;
     ASSERT_TRUE(file.OpenForReading(wave));
     SpectrumAnalysis analysis;
-    ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(file, fft, WindowKind::Blackman));
+    WaveFrameSource frames(file);
+    ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(frames, fft, WindowKind::Blackman));
     const std::string path = TempPath("export.DFT");
     ASSERT_EQ(ExportResult::Done, WriteSpectrumFile(path, analysis, wave, "Blackman"));
 
@@ -90,7 +92,8 @@ TEST(SpectrumFile, OfAFileTooShortIsItsHeaderOnly) {
     WaveFile file;
     ASSERT_TRUE(file.OpenForReading(WriteWave("none.wav", 8000, 1, 0, nullptr)));
     SpectrumAnalysis analysis;
-    ASSERT_EQ(AnalysisOutcome::TooShort, analysis.Run(file, false, WindowKind::NoWindow));
+    WaveFrameSource frames(file);
+    ASSERT_EQ(AnalysisOutcome::TooShort, analysis.Run(frames, false, WindowKind::NoWindow));
     const std::string path = TempPath("none.DFT");
     ASSERT_EQ(ExportResult::Done, WriteSpectrumFile(path, analysis, "none.wav", "No Window"));
     const std::string text = ReadAll(path);
@@ -111,7 +114,8 @@ TEST_P(RawSamplesTest, WritesTimeAndEveryChannelEachFollowedByATab) {
     ASSERT_TRUE(file.OpenForReading(wave));
     const std::string path = TempPath("raw.txt");
     long long blocks = 0;
-    ASSERT_EQ(ExportResult::Done, WriteRawSamples(file, "In.wav", path, [&](long long b) {
+    ASSERT_EQ(ExportResult::Done,
+              WriteRawSamples(file, "In.wav", path, [&](long long b, long long) {
                   blocks = b;
                   return true;
               }));
@@ -174,7 +178,8 @@ TEST(Exports, ReportFilesThatCannotBeCreatedOrWrittenAndShortInputs) {
     WaveFile input;
     SpectrumAnalysis analysis;
     ASSERT_TRUE(input.OpenForReading(wave));
-    ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(input, false, WindowKind::NoWindow));
+    WaveFrameSource frames(input);
+    ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(frames, false, WindowKind::NoWindow));
 
     const std::string missing = TempPath("no-such-folder/out.txt");
     for (const std::string &out : {missing, std::string("/dev/full")}) {

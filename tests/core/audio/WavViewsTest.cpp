@@ -1,11 +1,11 @@
-#include "audio/WavViews.h"
+#include "core/audio/WavViews.h"
 
-#include "audio/ExampleWavs.h"
+#include "core/audio/ExampleWavs.h"
 
-#include "../signal/RecordingCanvas.h"
-#include "common/Random.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
+#include "core/common/Random.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "tests/core/signal/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <numbers>
 #include <string>
 
 using namespace kaldorium;
@@ -28,12 +29,7 @@ std::string WriteWav(const std::string &name, std::uint32_t rate, int channels, 
     fs::create_directories(kTmp);
     const std::string path = (kTmp / name).string();
     WaveFile w;
-    w.formatTag = 1;
-    w.channels = static_cast<std::uint16_t>(channels);
-    w.sampleRate = rate;
-    w.bitsPerSample = static_cast<std::uint16_t>(bits);
-    w.blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
-    w.byteRate = rate * w.blockAlign;
+    w.SetPcmFormat(rate, channels, bits);
     EXPECT_TRUE(w.CreateForWriting(path));
     for (std::uint32_t i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
@@ -84,12 +80,13 @@ TEST(WavFormat, OnlyWhatTheReaderConvertsIsAccepted) {
         std::uint16_t tag, channels, align;
         std::uint32_t rate;
         std::uint16_t bits;
-        bool accepted;
+        const char *refusal;
     };
-    const Row rows[] = {{1, 2, 4, 44100, 16, true}, {1, 1, 1, 8000, 8, true},
-                        {3, 1, 4, 8000, 32, false}, {2, 1, 2, 8000, 16, false},
-                        {1, 0, 2, 8000, 16, false}, {1, 1, 0, 8000, 16, false},
-                        {1, 1, 2, 0, 16, false},    {1, 1, 3, 8000, 24, false}};
+    const Row rows[] = {
+        {1, 2, 4, 44100, 16, nullptr},           {1, 1, 1, 8000, 8, nullptr},
+        {3, 1, 4, 8000, 32, kOnlyPcmText},       {2, 1, 2, 8000, 16, kOnlyPcmText},
+        {1, 0, 2, 8000, 16, kDamagedFormatText}, {1, 1, 0, 8000, 16, kDamagedFormatText},
+        {1, 1, 2, 0, 16, kDamagedFormatText},    {1, 1, 3, 8000, 24, kOnlyPcmText}};
     for (const Row &r : rows) {
         SCOPED_TRACE(testing::Message() << "tag " << r.tag << " bits " << r.bits);
         WaveFile f;
@@ -98,7 +95,8 @@ TEST(WavFormat, OnlyWhatTheReaderConvertsIsAccepted) {
         f.blockAlign = r.align;
         f.sampleRate = r.rate;
         f.bitsPerSample = r.bits;
-        EXPECT_EQ(IsConvertiblePcm(f), r.accepted);
+        EXPECT_EQ(IsConvertiblePcm(f), r.refusal == nullptr);
+        EXPECT_STREQ(PcmRefusal(f), r.refusal);
     }
     WaveFile f;
     f.dataBytes = 10;
@@ -129,7 +127,6 @@ TEST(WavFormat, SameFileSeesThroughRelativePathsAndLinks) {
 // The filter step of every kind against the same step computed directly.
 TEST(WavFilterChainTest, FilterStepOfEveryKind) {
     const double ts = 1.0 / 8000.0;
-    const double pi = 3.141592653589793;
     for (int kind : {0, 1, 2, 3, 4, 5, 6, 7, 19}) {
         SCOPED_TRACE(kind);
         WavSettings s;
@@ -146,9 +143,9 @@ TEST(WavFilterChainTest, FilterStepOfEveryKind) {
             const double x = std::sin(0.3 * i);
             double expected = 0.0;
             if (kind == 6) {
-                expected = reference.Differentiate(x, ts) * ts / pi;
+                expected = reference.Differentiate(x, ts) * ts / std::numbers::pi;
             } else if (kind == 7) {
-                expected = reference.Integrate(false, x, ts) * pi / ts;
+                expected = reference.Integrate(false, x, ts) * std::numbers::pi / ts;
             } else if (kind == 19) {
                 expected = x; // the network as set up at start passes its input
             } else {
@@ -275,12 +272,8 @@ TEST_F(WavViewTest, FilesThatCannotBeViewedEndAtOnce) {
     const std::string notPcm = (kTmp / "float.wav").string();
     {
         WaveFile w;
+        w.SetPcmFormat(1000, 1, 32);
         w.formatTag = 3;
-        w.channels = 1;
-        w.sampleRate = 1000;
-        w.blockAlign = 4;
-        w.byteRate = 4000;
-        w.bitsPerSample = 32;
         w.CreateForWriting(notPcm);
         w.WriteBytes("\0\0\0\0\0\0\0\0", 8);
         w.CloseFile();
@@ -332,7 +325,7 @@ TEST_F(WavViewTest, TestKeepsItsFilterStateAcrossRewinds) {
     const double x = std::trunc(0.5 * 32767.0) / 32767.0;
     double expected = 0.0;
     for (int i = 0; i < 25; ++i) {
-        expected = reference.Integrate(false, x, 0.001) * 3.141592653589793 / 0.001;
+        expected = reference.Integrate(false, x, 0.001) * std::numbers::pi / 0.001;
     }
     view.Step(25);
     EXPECT_EQ(view.rewinds, 2);

@@ -1,4 +1,4 @@
-#include "audio/WaveFile.h"
+#include "core/audio/WaveFile.h"
 
 #include <gtest/gtest.h>
 
@@ -108,12 +108,7 @@ protected:
     std::string WriteSamples(const std::string &name, std::uint16_t channels, std::uint16_t bits,
                              const std::vector<double> &values) const {
         WaveFile w;
-        w.formatTag = 1;
-        w.channels = channels;
-        w.sampleRate = 8000;
-        w.blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
-        w.byteRate = 8000u * w.blockAlign;
-        w.bitsPerSample = bits;
+        w.SetPcmFormat(8000, channels, bits);
         const std::string path = Tmp(name);
         EXPECT_TRUE(w.CreateForWriting(path));
         for (double v : values) {
@@ -143,12 +138,7 @@ TEST_F(WaveFileTest, NewObjectIsClosedWithADirtyHeader) {
 
 TEST_F(WaveFileTest, EmptyWriterLeavesTheCanonicalHeader) {
     WaveFile w;
-    w.formatTag = 1;
-    w.channels = 2;
-    w.sampleRate = 44100;
-    w.byteRate = 176400;
-    w.blockAlign = 4;
-    w.bitsPerSample = 16;
+    w.SetPcmFormat(44100, 2, 16);
     ASSERT_TRUE(w.CreateForWriting(Tmp("empty.wav")));
     EXPECT_FALSE(w.headerDirty);
     ASSERT_TRUE(w.CloseFile());

@@ -1,6 +1,6 @@
-#include "common/NumberText.h"
-#include "workbench/DataFiles.h"
-#include "workbench/WorkbenchSettings.h"
+#include "core/common/NumberText.h"
+#include "core/workbench/DataFiles.h"
+#include "core/workbench/WorkbenchSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST_F(DecimalCommaLocale, DataFilesKeepTheDecimalPoint) {
     WorkbenchSettings settings;
     {
         DataFileWriter writer;
-        ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, 0));
+        ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, {}));
         writer.WriteTimeRow(0.000025, 0.5, -0.25);
         ASSERT_TRUE(writer.Close());
     }

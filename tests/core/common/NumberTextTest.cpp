@@ -1,5 +1,5 @@
-#include "common/NumberText.h"
-#include "common/Errors.h"
+#include "core/common/NumberText.h"
+#include "core/common/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +85,10 @@ TEST(Parse, AcceptsDecimalNumbers) {
     EXPECT_DOUBLE_EQ(ParseDouble("2.5E-5"), 0.000025);
     EXPECT_DOUBLE_EQ(ParseDouble("1e3"), 1000.0);
     EXPECT_EQ(ParseDouble("1e-400"), 0.0);
+    // Exponents beyond what a long holds: still too large, or too small.
+    EXPECT_EQ(ParseDouble("1e-99999999999999999999999"), 0.0);
+    double value = 0.0;
+    EXPECT_FALSE(TryParseDouble("1877E77277000070000184527", value));
 }
 
 TEST(Parse, RefusesWhatIsNotANumber) {
@@ -123,6 +127,30 @@ TEST(FloatingPointCheck, ReportsDivisionByZeroAndInvalid) {
         EXPECT_STREQ(e.what(), "Invalid floating point operation");
     }
     ClearFloatingPointFlags();
+    const double fine = 2.0 / (zero + 4.0);
+    EXPECT_NO_THROW(CheckFloatingPoint(fine));
+}
+
+// A nested check sees only its own fault, and the caller's pending fault survives it.
+TEST(FloatingPointCheck, NestedGuardKeepsTheCallersFlags) {
+    volatile double zero = 0.0;
+    ClearFloatingPointFlags();
+    const double callersQuotient = 1.0 / zero;
+    {
+        const FloatingPointGuard::Nested nested;
+        const double fine = 2.0 / (zero + 4.0);
+        EXPECT_NO_THROW(nested.Check(fine));
+    }
+    EXPECT_THROW(CheckFloatingPoint(callersQuotient), FloatingPointError);
+    try {
+        const FloatingPointGuard::Nested nested;
+        const double root = std::sqrt(-1.0 + zero);
+        nested.Check(root);
+        FAIL();
+    } catch (const FloatingPointError &e) {
+        EXPECT_STREQ(e.what(), FloatingPointError::InvalidOperation().what());
+    }
+    // The nested fault is not left behind for the caller's own check.
     const double fine = 2.0 / (zero + 4.0);
     EXPECT_NO_THROW(CheckFloatingPoint(fine));
 }

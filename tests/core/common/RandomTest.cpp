@@ -1,4 +1,4 @@
-#include "common/Random.h"
+#include "core/common/Random.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
-#include "signal/Filterclass.h"
-#include "signal/DesignedFilterSource.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/DesignedFilterSource.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
+#include <numbers>
 #include <string>
 
 namespace kaldorium {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kTs = 0.000025; // 40 kHz
 
 double Db(std::complex<double> h) {
@@ -45,7 +45,7 @@ std::complex<double> Prototype(int kind, double f0, double q, double f, double t
 // steady-state response from the quadrature sums over `periods` whole periods of P samples.
 std::complex<double> MeasureSteadyState(Filter &filter, double f0, double q, double a0, int period,
                                         int settle = 30000) {
-    const double omega = kTwoPi / period;
+    const double omega = 2 * std::numbers::pi / period;
     int n = 0;
     for (; n < settle; ++n) {
         filter.Process(f0, q, a0, kTs, std::sin(omega * n));
@@ -102,7 +102,7 @@ TEST_P(FilterDesignTest, FrequencyResponseMatchesPrototype) {
         SCOPED_TRACE("f " + std::to_string(f));
         double re = 0.0;
         double im = 0.0;
-        filter.FrequencyResponse(kTs, kTwoPi * f, re, im);
+        filter.FrequencyResponse(kTs, 2 * std::numbers::pi * f, re, im);
         const std::complex<double> want = 0.5 * Prototype(c.kind, c.f0, c.q, f, kTs);
         EXPECT_NEAR(re, want.real(), 1e-9 * (1.0 + std::abs(want)));
         EXPECT_NEAR(im, want.imag(), 1e-9 * (1.0 + std::abs(want)));
@@ -257,7 +257,7 @@ TEST(Filter, FrequencyResponseOfDifferentiatorAndIntegratorMatchesTheirSteps) {
             const std::complex<double> got = MeasureSteadyState(filter, 1.0, 1.0, 1.0, period);
             double re = 0.0;
             double im = 0.0;
-            filter.FrequencyResponse(kTs, kTwoPi / (period * kTs), re, im);
+            filter.FrequencyResponse(kTs, 2 * std::numbers::pi / (period * kTs), re, im);
             EXPECT_NEAR(re, got.real(), 1e-6 * std::abs(got));
             EXPECT_NEAR(im, got.imag(), 1e-6 * std::abs(got));
         }
@@ -294,7 +294,7 @@ TEST(Filter, FrequencyResponseRedesignsForNewPeriod) {
     filter.Process(1000.0, 0.7071, 1.0, kTs, 1.0);
     double re = 0.0;
     double im = 0.0;
-    filter.FrequencyResponse(kTs / 2.0, kTwoPi * 1000.0, re, im);
+    filter.FrequencyResponse(kTs / 2.0, 2 * std::numbers::pi * 1000.0, re, im);
     EXPECT_EQ(filter.ts, kTs / 2.0);
     EXPECT_EQ(filter.yHist[1], 0.0);
     EXPECT_NEAR(std::hypot(re, im), 0.7071, 1e-12); // |H(f0)| = Q
@@ -362,6 +362,7 @@ public:
     void Recompute() override { ++recomputes; }
     const double *A() const override { return a; }
     const double *B() const override { return b; }
+    DesignParameters Parameters() const override { return {}; }
     int recomputes = 0;
     double a[7] = {2.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0};
     double b[7] = {4.0, 2.0, 0.0, 0.0, 0.0, 0.0, 0.0};
@@ -385,6 +386,24 @@ TEST(DesignedFilter, NormalisesByB0AndIgnoresOwnAmplification) {
     }
     EXPECT_EQ(source.recomputes, 1);
     filter.Process(2.0, 1.0, 7.0, 1.0, 0.0);
+    EXPECT_EQ(source.recomputes, 2);
+}
+
+TEST(DesignedFilter, AChangeNoticeTakesTheNewSetOnceAndKeepsTheHistory) {
+    // Before: y[n] = 0.5·x[n] + 0.25·x[n−6] − 0.5·y[n−1]; after: the feedback gone.
+    CountingSource source;
+    Filter filter(fkDesigned, &source);
+    EXPECT_DOUBLE_EQ(filter.Process(1.0, 1.0, 1.0, 1.0, 1.0), 0.5);
+    EXPECT_DOUBLE_EQ(filter.Process(1.0, 1.0, 1.0, 1.0, 0.0), -0.25);
+    // Without a notice the arrays are not looked at again.
+    source.b[1] = 0.0;
+    EXPECT_DOUBLE_EQ(filter.Process(1.0, 1.0, 1.0, 1.0, 0.0), 0.125);
+    source.NoteChanged();
+    for (int n = 3; n < 6; ++n) {
+        EXPECT_DOUBLE_EQ(filter.Process(1.0, 1.0, 1.0, 1.0, 0.0), 0.0) << n;
+    }
+    // x[0] is still in the history six samples on.
+    EXPECT_DOUBLE_EQ(filter.Process(1.0, 1.0, 1.0, 1.0, 0.0), 0.25);
     EXPECT_EQ(source.recomputes, 2);
 }
 

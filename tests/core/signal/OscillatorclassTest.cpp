@@ -1,13 +1,14 @@
-#include "signal/Oscillatorclass.h"
+#include "core/signal/Oscillatorclass.h"
 
-#include "common/Random.h"
-#include "workbench/WorkbenchSettings.h"
+#include "core/common/Random.h"
+#include "core/workbench/WorkbenchSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,6 @@ using kaldorium::WaveformType;
 using kaldorium::WorkbenchSettings;
 
 namespace {
-
-const double Pi = 3.14159265358979323846;
 
 std::string TempPath(const std::string &name) {
     return std::string(KALDORIUM_TEST_TMP) + "/OscillatorclassTest-" + name;
@@ -49,7 +48,8 @@ TEST(OscillatorSine, FollowsTheSineOfEachSampleTime) {
     EXPECT_NEAR(v[4], 1.0, 1e-14);
     EXPECT_NEAR(v[9], 0.0, 1e-14);
     for (int k = 1; k <= 60; ++k) {
-        EXPECT_NEAR(v[static_cast<std::size_t>(k - 1)], std::sin(2.0 * Pi * k / 20.0), 1e-12)
+        EXPECT_NEAR(v[static_cast<std::size_t>(k - 1)], std::sin(2.0 * std::numbers::pi * k / 20.0),
+                    1e-12)
             << "sample " << k;
     }
 }
@@ -60,23 +60,25 @@ TEST(OscillatorSine, AmplitudeAndOffsetScaleAndShift) {
     EXPECT_NEAR(v[0], 2.5 * 0.30901699437494745 + 0.75, 1e-14);
     EXPECT_NEAR(v[4], 2.5 + 0.75, 1e-14);
     // A new offset does not restart the sine.
-    EXPECT_NEAR(osc.NextSample(2.5, 2000.0, 20, -1.0), 2.5 * std::sin(6.0 * Pi / 10.0) - 1.0,
-                1e-14);
+    EXPECT_NEAR(osc.NextSample(2.5, 2000.0, 20, -1.0),
+                2.5 * std::sin(6.0 * std::numbers::pi / 10.0) - 1.0, 1e-14);
 }
 
 TEST(OscillatorSine, NewAmplitudeRestartsAtPhaseZero) {
     Oscillator osc(WaveformType::Sine);
     Play(osc, 7);
-    EXPECT_NEAR(osc.NextSample(3.0, 2000.0, 20, 0.0), 3.0 * std::sin(Pi / 10.0), 1e-14);
-    EXPECT_NEAR(osc.NextSample(3.0, 2000.0, 20, 0.0), 3.0 * std::sin(2.0 * Pi / 10.0), 1e-14);
+    EXPECT_NEAR(osc.NextSample(3.0, 2000.0, 20, 0.0), 3.0 * std::sin(std::numbers::pi / 10.0),
+                1e-14);
+    EXPECT_NEAR(osc.NextSample(3.0, 2000.0, 20, 0.0), 3.0 * std::sin(2.0 * std::numbers::pi / 10.0),
+                1e-14);
 }
 
 TEST(OscillatorSine, NewFrequencyOrSamplesPerCycleRestart) {
     Oscillator osc(WaveformType::Sine);
     Play(osc, 7);
-    EXPECT_NEAR(osc.NextSample(1.0, 1000.0, 20, 0.0), std::sin(Pi / 10.0), 1e-14);
+    EXPECT_NEAR(osc.NextSample(1.0, 1000.0, 20, 0.0), std::sin(std::numbers::pi / 10.0), 1e-14);
     Play(osc, 3, 1.0, 1000.0);
-    EXPECT_NEAR(osc.NextSample(1.0, 1000.0, 8, 0.0), std::sin(Pi / 4.0), 1e-14);
+    EXPECT_NEAR(osc.NextSample(1.0, 1000.0, 8, 0.0), std::sin(std::numbers::pi / 4.0), 1e-14);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -219,7 +221,7 @@ TEST_F(OscillatorFileData, OtherWaveformsIgnoreLoading) {
     Oscillator osc(WaveformType::Sine);
     EXPECT_EQ(osc.LoadDataFile(File("123.DSI", "1 2 3")), 0);
     EXPECT_EQ(osc.SampleCount(), 0);
-    EXPECT_NEAR(osc.NextSample(1.0, 2000.0, 20, 0.0), std::sin(Pi / 10.0), 1e-15);
+    EXPECT_NEAR(osc.NextSample(1.0, 2000.0, 20, 0.0), std::sin(std::numbers::pi / 10.0), 1e-15);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -253,11 +255,11 @@ protected:
 };
 
 TEST_F(InputSignal, SelectsTheWaveformBySettingAndFollowsEdits) {
-    EXPECT_NEAR(Next(), std::sin(Pi / 10.0), 1e-15);
+    EXPECT_NEAR(Next(), std::sin(std::numbers::pi / 10.0), 1e-15);
     settings.waveform = 4;
     EXPECT_EQ(Next(), -1.0);
     settings.waveform = 9; // unknown: the sine continues
-    EXPECT_NEAR(Next(), std::sin(2.0 * Pi / 10.0), 1e-15);
+    EXPECT_NEAR(Next(), std::sin(2.0 * std::numbers::pi / 10.0), 1e-15);
     settings.waveform = 2;
     settings.dutyCycle = 20.0;
     EXPECT_EQ(Take(4), (std::vector<double>{1, 1, 1, 1}));
@@ -265,7 +267,7 @@ TEST_F(InputSignal, SelectsTheWaveformBySettingAndFollowsEdits) {
 }
 
 TEST_F(InputSignal, SamplesPerCycleToUseDrivesTheSyntheticWaveforms) {
-    EXPECT_NEAR(source.NextSample(settings, 8), std::sin(Pi / 4.0), 1e-15);
+    EXPECT_NEAR(source.NextSample(settings, 8), std::sin(std::numbers::pi / 4.0), 1e-15);
 }
 
 TEST_F(InputSignal, DataFileScalesSamplesAndOffsetByAmplitude) {
@@ -335,7 +337,8 @@ TEST_F(InputSignal, AmplitudeModulationOfAConstantGivesTwiceAmplitudeTimesCarrie
     settings.amModulate = true;
     settings.modulationFactor = 100;
     for (int k = 1; k <= 8; ++k) {
-        EXPECT_NEAR(Next(), 3.0 * std::sin(2.0 * Pi * k / 20.0), 1e-12) << "sample " << k;
+        EXPECT_NEAR(Next(), 3.0 * std::sin(2.0 * std::numbers::pi * k / 20.0), 1e-12)
+            << "sample " << k;
     }
 }
 
@@ -344,7 +347,7 @@ TEST_F(InputSignal, AmplitudeModulationFactorScalesTheSignalOnly) {
     settings.modulate = true;
     settings.modulationFactor = 40;
     // (0.4·1 + 1) · sin(2π/20)
-    EXPECT_NEAR(Next(), 1.4 * std::sin(Pi / 10.0), 1e-12);
+    EXPECT_NEAR(Next(), 1.4 * std::sin(std::numbers::pi / 10.0), 1e-12);
 }
 
 TEST_F(InputSignal, FrequencyModulationShiftsTheCarrier) {
@@ -353,7 +356,7 @@ TEST_F(InputSignal, FrequencyModulationShiftsTheCarrier) {
     settings.amModulate = false;
     // x = A: fi = 800 kHz, N = trunc(16 MHz / 800 kHz) = 20.
     for (int k = 1; k <= 5; ++k) {
-        EXPECT_NEAR(Next(), std::sin(2.0 * Pi * k / 20.0), 1e-12) << "sample " << k;
+        EXPECT_NEAR(Next(), std::sin(2.0 * std::numbers::pi * k / 20.0), 1e-12) << "sample " << k;
     }
 }
 

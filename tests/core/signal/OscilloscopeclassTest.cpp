@@ -1,12 +1,16 @@
-#include "signal/Oscilloscopeclass.h"
+#include "core/signal/Oscilloscopeclass.h"
 
-#include "RecordingCanvas.h"
+#include "core/signal/GridLabels.h"
+
+#include "tests/core/signal/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kaldorium {
@@ -144,16 +148,157 @@ TEST_F(OscilloscopeTest, GridHasTwentyDivisionsAndLabelsEverySecondLine) {
     EXPECT_EQ(canvas.penWidth, 2);
 }
 
+TEST_F(OscilloscopeTest, DecadeLabelsShowDecadesAndTheirTwoAndFive) {
+    // A Bode plot's axis, 3 Hz … 20 kHz: twelve labels, the decades' lines thick.
+    scope.decadeLabels = true;
+    scope.BindLog(&canvas, std::log10(3.0), std::log10(20000.0), -50.0, 1.0, 1, 0);
+    const auto texts = canvas.Texts();
+    ASSERT_EQ(texts.size(), 11u + 12u);
+    const std::vector<std::string> want = {"5",   "10",   "20",   "50",   "100",   "200",
+                                           "500", "1000", "2000", "5000", "10000", "20000"};
+    EXPECT_EQ(std::vector<std::string>(texts.begin() + 11, texts.end()), want);
+    // 100 Hz: a decade, thick; 200 Hz thin.
+    for (const auto &[hz, width] : {std::pair{100.0, 2}, std::pair{200.0, 1}}) {
+        scope.ToPixelX(std::log10(hz));
+        int drawn = 0;
+        for (const auto &call : canvas.Only(Op::Line)) {
+            if (call.x1 == scope.pixelX && call.x2 == scope.pixelX && call.y1 == 0) {
+                drawn = call.penWidth;
+            }
+        }
+        EXPECT_EQ(drawn, width) << hz;
+    }
+}
+
+TEST(DecadeGridTest, CrowdedAxesKeepTheDecadesAndPartsOfADecadeKeepEqualDivisions) {
+    // 0.1 Hz … 100 kHz has 19 such lines, more than an axis labels: only the decades are.
+    const std::vector<DecadeLine> lines = DecadeGrid(-1.0, 5.0);
+    ASSERT_EQ(lines.size(), 19u);
+    int labelled = 0;
+    for (const DecadeLine &line : lines) {
+        labelled += line.labelled;
+        EXPECT_EQ(line.labelled, line.decade);
+    }
+    EXPECT_EQ(labelled, 7);
+    // Zoomed inside a decade, one labelled line or none: the equal divisions stay.
+    EXPECT_TRUE(DecadeGrid(std::log10(1300.0), std::log10(1900.0)).empty());
+    EXPECT_TRUE(DecadeGrid(std::log10(1500.0), std::log10(2500.0)).empty());
+    EXPECT_EQ(DecadeGrid(std::log10(1500.0), std::log10(5000.0)).size(), 2u);
+    EXPECT_TRUE(DecadeGrid(3.0, std::nan("")).empty());
+}
+
 TEST_F(OscilloscopeTest, LogLabelsShowPowersOfTen) {
-    // Repeated addition of 0.2 from 1.0 passes 5.0 slightly, so the last line is at 4.8.
+    // Line k stands at 1.0 + k·0.2, so the last one is at 5.0 exactly and labelled too.
     scope.BindLog(&canvas, 1.0, 5.0, -50.0, 1.0, 1, 0);
     const auto texts = canvas.Texts();
-    ASSERT_EQ(texts.size(), 11u + 10u);
+    ASSERT_EQ(texts.size(), 11u + 11u);
     EXPECT_EQ(texts[0], "-50.0");
-    const std::vector<std::string> want = {"10.000", "25.100", "63.100", "158.000", "398.000",
-                                           "1E3",    "2.51E3", "6.31E3", "1.58E4",  "3.98E4"};
+    const std::vector<std::string> want = {"10.000",  "25.100", "63.100", "158.000",
+                                           "398.000", "1E3",    "2.51E3", "6.31E3",
+                                           "1.58E4",  "3.98E4", "1E5"};
     EXPECT_EQ(std::vector<std::string>(texts.begin() + 11, texts.end()), want);
+    // The label of the line on the right edge ends there instead of leaving the image.
+    const auto last = canvas.Only(Op::Text).back();
+    EXPECT_EQ(last.x1 + canvas.TextWidth(last.text), 779);
 }
+
+// Plots whose labels repeated, lost their top line or ran into each other: every line within
+// the axis has its label, neighbours read differently, and no two labels overlap or leave the
+// image.
+struct LabelCase {
+    const char *name;
+    int width;
+    int height;
+    void (*bind)(Oscilloscope &, Canvas &);
+    std::vector<std::string> xTexts; // when given, the x labels expected
+};
+
+void PrintTo(const LabelCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class GridLabelTest : public testing::TestWithParam<LabelCase> {};
+
+TEST_P(GridLabelTest, EveryLineLabelledDistinctAndApart) {
+    const LabelCase &c = GetParam();
+    RecordingCanvas canvas(c.width, c.height);
+    Oscilloscope scope;
+    c.bind(scope, canvas);
+    // The last grid drawn.
+    std::size_t from = canvas.calls.size();
+    while (from > 0 && canvas.calls[from - 1].op != Op::Rectangle) {
+        --from;
+    }
+    std::vector<RecordingCanvas::Call> lines;
+    std::vector<RecordingCanvas::Call> texts;
+    for (std::size_t i = from; i < canvas.calls.size(); ++i) {
+        (canvas.calls[i].op == Op::Line ? lines : texts).push_back(canvas.calls[i]);
+    }
+    EXPECT_EQ(lines.size(), 42u);
+    ASSERT_EQ(texts.size(), 22u);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        SCOPED_TRACE(texts[i].text);
+        const int w = canvas.TextWidth(texts[i].text);
+        const int h = canvas.TextHeight();
+        EXPECT_GE(texts[i].x1, 0);
+        EXPECT_LE(texts[i].x1 + w, c.width);
+        EXPECT_GE(texts[i].y1, 0);
+        EXPECT_LE(texts[i].y1 + h, c.height);
+        if (i != 0 && i != 11) {
+            EXPECT_NE(texts[i].text, texts[i - 1].text);
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            const int wj = canvas.TextWidth(texts[j].text);
+            const bool apart = texts[i].x1 >= texts[j].x1 + wj || texts[j].x1 >= texts[i].x1 + w ||
+                               texts[i].y1 >= texts[j].y1 + h || texts[j].y1 >= texts[i].y1 + h;
+            EXPECT_TRUE(apart) << "overlaps " << texts[j].text;
+        }
+    }
+    if (!c.xTexts.empty()) {
+        std::vector<std::string> x;
+        for (std::size_t i = 11; i < texts.size(); ++i) {
+            x.push_back(texts[i].text);
+        }
+        EXPECT_EQ(x, c.xTexts);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scales, GridLabelTest,
+    testing::Values(
+        // The WAV workbench at 10 ms per page, 125 pages into a file.
+        LabelCase{"WavTimeScale10ms",
+                  960,
+                  340,
+                  [](Oscilloscope &s, Canvas &c) {
+                      s.Bind(&c, 0.0, 10.0, -1.0, 1.0);
+                      s.PlotSweep(1255.0, 0.0, 0.0, 0.0, 10.0, 1.0, 1.0);
+                  },
+                  {"1255", "1256", "1257", "1258", "1259", "1260", "1261", "1262", "1263", "1264",
+                   "1265"}},
+        // The WAV spectrum: 0 … the peak magnitude.
+        LabelCase{"WavSpectrumY",
+                  960,
+                  340,
+                  [](Oscilloscope &s, Canvas &c) { s.Bind(&c, 0.0, 22050.0, 0.0, 0.45); },
+                  {}},
+        LabelCase{"SpectrumTopLine",
+                  1033,
+                  520,
+                  [](Oscilloscope &s, Canvas &c) { s.Bind(&c, 0.0, 2756.25, 0.0, 1.0); },
+                  {}},
+        // The Bode phase plot: its lowest y label met the first x label in the corner.
+        LabelCase{"BodePhaseCorner",
+                  700,
+                  270,
+                  [](Oscilloscope &s, Canvas &c) { s.BindLog(&c, 1.0, 5.0, -180.0, 180.0, 1, 0); },
+                  {}},
+        LabelCase{"NarrowTimeAxis",
+                  420,
+                  200,
+                  [](Oscilloscope &s, Canvas &c) { s.Bind(&c, 0.0, 25.0, -1.0, 1.0); },
+                  {}}),
+    [](const testing::TestParamInfo<LabelCase> &p) { return std::string(p.param.name); });
 
 TEST_F(OscilloscopeTest, DegenerateRangesDoNotHang) {
     // Steps lost to rounding (and infinite ranges) would keep the grid loop going for ever.
@@ -305,6 +450,88 @@ TEST_F(TriggeredSweepTest, NewScalesActFromTheNextSample) {
     scope.PlotTriggered(false, 0.0, 0.1, 0.5, 0.5, 1.0, 4.0, 2.0);
     EXPECT_EQ(scope.lastY1, 155);
     EXPECT_EQ(scope.lastY2, 133);
+}
+
+// The measuring cursors read the traces: the sample nearest the cursor's x, of the trace nearest
+// its height, in the signal's own units.
+class TraceReadTest : public OscilloscopeTest {
+protected:
+    // Where a value is drawn, and what a cursor there reads.
+    Oscilloscope::TracePoint Read(double x, double plotted) {
+        scope.ToPixelX(x);
+        scope.ToPixelY(plotted);
+        Oscilloscope::TracePoint point;
+        EXPECT_TRUE(scope.TraceAt(scope.pixelX, scope.pixelY, point));
+        return point;
+    }
+    // The column width in x: the nearest sample lies within it.
+    double Column() const { return scope.xRange / (scope.width - scope.margin); }
+};
+
+TEST_F(TraceReadTest, NearestSampleOfTheNearestTrace) {
+    scope.Bind(&canvas, 0.0, 10.0, -1.0, 1.0);
+    Oscilloscope::TracePoint point;
+    EXPECT_FALSE(scope.TraceAt(400, 100, point)); // nothing drawn yet
+    // 0.037 apart: one sample in about every third column.
+    for (int k = 0; k <= 270; ++k) {
+        const double t = 0.037 * k;
+        scope.PlotPair(t, std::sin(t), 0.5 * std::cos(t));
+    }
+    for (const double x : {1.5, 2.5, 4.2, 7.77, 9.0}) {
+        SCOPED_TRACE(x);
+        // A sample at most half a sample spacing and a column from the cursor (slopes ≤ 1).
+        point = Read(x, std::sin(x));
+        EXPECT_EQ(point.trace, 0);
+        EXPECT_NEAR(point.value, std::sin(x), 0.037 / 2 + Column());
+        point = Read(x, 0.5 * std::cos(x));
+        EXPECT_EQ(point.trace, 1);
+        EXPECT_NEAR(point.value, 0.5 * std::cos(x), 0.5 * (0.037 / 2 + Column()));
+    }
+    // Past the last sample the last one is read.
+    EXPECT_DOUBLE_EQ(Read(10.0, 0.0).value, 0.5 * std::cos(0.037 * 270));
+    // A new grid forgets the traces.
+    scope.DrawGrid();
+    EXPECT_FALSE(scope.TraceAt(400, 100, point));
+}
+
+TEST_F(TraceReadTest, SweepsReadTheSignalWithoutScaleAndShift) {
+    // The workbench display: input 2·sin at scale 5 and shift 0.5, output at scale 4.
+    scope.Bind(&canvas, 0.0, 5.0, -1.0, 1.0);
+    scope.traceShift[0] = 0.5;
+    scope.traceShift[1] = -0.25;
+    double last = 0.0;
+    for (int k = 0; k < 400; ++k) {
+        const double x = 2.0 * std::sin(0.05 * k);
+        scope.PlotTriggered(k == 0, 0.5, 0.025, x + 0.5, -x - 0.25, 5.0, 5.0, 4.0);
+        last = x;
+    }
+    ASSERT_TRUE(scope.armed);
+    const double t = scope.sweepPosition - 0.025; // where the last sample went
+    const auto point = Read(t, (last + 0.5) / 5.0);
+    EXPECT_EQ(point.trace, 0);
+    EXPECT_DOUBLE_EQ(point.value, last);
+    EXPECT_DOUBLE_EQ(Read(t, (-last - 0.25) / 4.0).value, -last);
+}
+
+TEST_F(TraceReadTest, SpikesReadTheirTopAndHiddenTracesAreSkipped) {
+    // A spectrum's bins: three points each, the middle one at the magnitude over the peak 4.
+    scope.Bind(&canvas, 0.0, 100.0, 0.0, 1.0);
+    scope.traceScale[0] = 4.0;
+    for (int bin = 1; bin < 10; ++bin) {
+        scope.PlotPoint((bin - 0.1) * 10.0, 0.0);
+        scope.PlotPoint(bin * 10.0, bin / 10.0);
+        scope.PlotPoint((bin + 0.1) * 10.0, 0.0);
+    }
+    EXPECT_DOUBLE_EQ(Read(30.0, 0.3).value, 1.2);
+    EXPECT_DOUBLE_EQ(Read(29.0, 0.0).value, 0.0);
+
+    // A Bode phase plot keeps its first trace far above the axis; the top edge reads the phase.
+    scope.BindLog(&canvas, 1.0, 5.0, -180.0, 180.0, 1, 0);
+    scope.PlotPair(1.0, 1000.0, 90.0);
+    scope.PlotPair(5.0, 1000.0, 90.0);
+    const auto point = Read(3.0, 180.0);
+    EXPECT_EQ(point.trace, 1);
+    EXPECT_DOUBLE_EQ(point.value, 90.0);
 }
 
 } // namespace

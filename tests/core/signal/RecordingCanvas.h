@@ -1,6 +1,6 @@
 #pragma once
 
-#include "signal/Canvas.h"
+#include "core/signal/Canvas.h"
 
 #include <string>
 #include <utility>

@@ -1,7 +1,8 @@
-#include "spectrum/SpectrumAnalysis.h"
+#include "core/spectrum/SpectrumAnalysis.h"
 
-#include "../audio/GeneratedWave.h"
-#include "audio/WaveFile.h"
+#include "core/audio/WaveFile.h"
+#include "core/audio/WaveFrames.h"
+#include "tests/core/audio/GeneratedWave.h"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +29,12 @@ TEST_P(MultiBinDFTTest, EveryBinIsIdenticalToTheOneBinEvaluation) {
     std::mt19937 random(static_cast<unsigned>(kind * 7919 + N));
     std::uniform_real_distribution<double> uniform(-1.0, 1.0);
     std::vector<double> x(static_cast<std::size_t>(N));
-    std::vector<Complex> reference(static_cast<std::size_t>(N));
+    std::vector<ComplexSample> reference(static_cast<std::size_t>(N));
     for (int n = 0; n < N; ++n) {
         x[n] = uniform(random);
         reference[n] = {x[n], 0.0};
     }
-    std::vector<Complex> expectedX(static_cast<std::size_t>(N));
+    std::vector<ComplexSample> expectedX(static_cast<std::size_t>(N));
     std::vector<double> expectedM(static_cast<std::size_t>(N));
     double P = 0.0;
     ComputeDFT(static_cast<WindowKind>(kind), N, reference.data(), expectedX.data(),
@@ -41,12 +42,12 @@ TEST_P(MultiBinDFTTest, EveryBinIsIdenticalToTheOneBinEvaluation) {
 
     MultiBinDFT dft;
     dft.Prepare(static_cast<WindowKind>(kind), N);
-    std::vector<Complex> X(static_cast<std::size_t>(N));
+    std::vector<ComplexSample> X(static_cast<std::size_t>(N));
     std::vector<double> M(static_cast<std::size_t>(N));
     dft.Transform(x.data(), X.data(), M.data());
     for (int k = 0; k < N; ++k) {
         SCOPED_TRACE(k);
-        EXPECT_EQ(0, std::memcmp(&X[k], &expectedX[k], sizeof(Complex)));
+        EXPECT_EQ(0, std::memcmp(&X[k], &expectedX[k], sizeof(ComplexSample)));
         EXPECT_EQ(0, std::memcmp(&M[k], &expectedM[k], sizeof(double)));
     }
 }
@@ -143,7 +144,7 @@ Reference ReferenceSpectrum(const std::vector<double> &samples, std::uint32_t fs
     long long consumed = 0;
     while (S >= consumed) {
         ++r.B;
-        Complex x[1024], X[1024];
+        ComplexSample x[1024], X[1024];
         double M[1024], P;
         for (int i = 0; i < r.N; ++i) {
             const long long k = consumed + i;
@@ -185,11 +186,13 @@ TEST_P(SpectrumAnalysisFileTest, AveragesEveryBlockOfChannelOneAsTheEngineDoes) 
         SpectrumAnalysis analysis;
         analysis.threads = threads;
         long long calls = 0;
+        WaveFrameSource frames(file);
         ASSERT_EQ(AnalysisOutcome::Done,
-                  analysis.Run(file, c.fft, static_cast<WindowKind>(c.kind), [&](long long done) {
-                      EXPECT_EQ(++calls, done);
-                      return true;
-                  }));
+                  analysis.Run(frames, c.fft, static_cast<WindowKind>(c.kind),
+                               [&](long long done, long long) {
+                                   EXPECT_EQ(++calls, done);
+                                   return true;
+                               }));
         EXPECT_EQ(expected.N, analysis.N);
         EXPECT_EQ(expected.B, analysis.blocks);
         EXPECT_EQ(expected.B, calls);
@@ -217,7 +220,8 @@ TEST(SpectrumAnalysis, ToneAtABinFrequencyWithoutWindowReachesItsAmplitude) {
     WaveFile file;
     ASSERT_TRUE(file.OpenForReading(path));
     SpectrumAnalysis analysis;
-    ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(file, false, WindowKind::NoWindow));
+    WaveFrameSource frames(file);
+    ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(frames, false, WindowKind::NoWindow));
     EXPECT_EQ(11, analysis.blocks);
     EXPECT_NEAR(0.5 * 10.0 / 11.0, analysis.magnitudes[10], 1e-4);
     // Full height on the display; only bin N − 10, its mirror, may differ in the last digits.
@@ -229,15 +233,18 @@ TEST(SpectrumAnalysis, SilenceHasPeakZeroAndEmptyFilesAreTooShort) {
     WaveFile file;
     ASSERT_TRUE(file.OpenForReading(
         WriteWave("silent.wav", 8000, 1, 1000, [](long long, int) { return 0.0; })));
-    EXPECT_EQ(AnalysisOutcome::Done, analysis.Run(file, false, WindowKind::Hamming));
+    WaveFrameSource frames(file);
+    EXPECT_EQ(AnalysisOutcome::Done, analysis.Run(frames, false, WindowKind::Hamming));
     EXPECT_EQ(0.0, analysis.peak);
 
     ASSERT_TRUE(file.OpenForReading(WriteWave("empty.wav", 8000, 2, 0, nullptr)));
-    EXPECT_EQ(AnalysisOutcome::TooShort, analysis.Run(file, true, WindowKind::Hamming));
+    WaveFrameSource empty(file);
+    EXPECT_EQ(AnalysisOutcome::TooShort, analysis.Run(empty, true, WindowKind::Hamming));
     EXPECT_EQ(0, analysis.N);
     ASSERT_TRUE(
         file.OpenForReading(WriteWave("slow.wav", 50, 1, 500, [](long long, int) { return 0.5; })));
-    EXPECT_EQ(AnalysisOutcome::TooShort, analysis.Run(file, false, WindowKind::NoWindow));
+    WaveFrameSource slow(file);
+    EXPECT_EQ(AnalysisOutcome::TooShort, analysis.Run(slow, false, WindowKind::NoWindow));
     EXPECT_EQ(0, analysis.N);
     EXPECT_EQ(0.0, analysis.peak);
 }
@@ -251,8 +258,9 @@ TEST(SpectrumAnalysis, StopsAtTheBlockTheCallbackRefuses) {
         SpectrumAnalysis analysis;
         analysis.threads = threads;
         long long last = 0;
+        WaveFrameSource frames(file);
         EXPECT_EQ(AnalysisOutcome::Stopped,
-                  analysis.Run(file, false, WindowKind::Hamming, [&](long long done) {
+                  analysis.Run(frames, false, WindowKind::Hamming, [&](long long done, long long) {
                       last = done;
                       return done < 3;
                   }));
@@ -287,7 +295,8 @@ TEST(PairedSpectrumAnalysis, TransformsTheConditionedAndTheFilteredInput) {
         ASSERT_TRUE(file.OpenForReading(path));
         DoubleAndSmooth chain;
         PairedSpectrumAnalysis analysis;
-        ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(file, fft, WindowKind::VonHann, chain));
+        WaveFrameSource frames(file);
+        ASSERT_EQ(AnalysisOutcome::Done, analysis.Run(frames, fft, WindowKind::VonHann, chain));
         EXPECT_EQ(in.B, analysis.blocks);
         for (int i = 0; i < in.N; ++i) {
             ASSERT_EQ(in.average[i], analysis.input[i]) << i;

@@ -1,4 +1,4 @@
-#include "spectrum/Transforms.h"
+#include "core/spectrum/Transforms.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <cmath>
 #include <complex>
 #include <cstring>
+#include <numbers>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -16,14 +17,12 @@ namespace {
 
 using LongComplex = std::complex<long double>;
 
-constexpr long double kTwoPiL = 6.283185307179586L;
-
 // The window formulas of the window lists, evaluated independently in long double.
 long double ReferenceWeight(int kind, int n, int N) {
     if (N == 1 || kind < 0 || kind > 4) {
         return 1.0L;
     }
-    const long double g = kTwoPiL * n / (N - 1);
+    const long double g = 2 * std::numbers::pi_v<long double> * n / (N - 1);
     switch (kind) {
     case 0:
         return 0.54L - 0.46L * std::cos(g);
@@ -40,12 +39,15 @@ long double ReferenceWeight(int kind, int n, int N) {
 }
 
 // X[k] = Σ w(n)·x[n]·e^(−j2πkn/N), summed term by term with the angle 2π·(kn mod N)/N.
-std::vector<LongComplex> ReferenceDFT(int kind, const std::vector<Complex> &x, bool conjugate) {
+std::vector<LongComplex> ReferenceDFT(int kind, const std::vector<ComplexSample> &x,
+                                      bool conjugate) {
     const auto N = x.size();
     std::vector<long double> cosine(N), sine(N), re(N), im(N);
     for (std::size_t n = 0; n < N; ++n) {
-        cosine[n] = std::cos(kTwoPiL * static_cast<long double>(n) / static_cast<long double>(N));
-        sine[n] = std::sin(kTwoPiL * static_cast<long double>(n) / static_cast<long double>(N));
+        cosine[n] = std::cos(2 * std::numbers::pi_v<long double> * static_cast<long double>(n) /
+                             static_cast<long double>(N));
+        sine[n] = std::sin(2 * std::numbers::pi_v<long double> * static_cast<long double>(n) /
+                           static_cast<long double>(N));
         const long double w = ReferenceWeight(kind, static_cast<int>(n), static_cast<int>(N));
         re[n] = w * x[n].re;
         im[n] = w * (conjugate ? -x[n].im : x[n].im);
@@ -69,23 +71,23 @@ std::vector<LongComplex> ReferenceDFT(int kind, const std::vector<Complex> &x, b
     return X;
 }
 
-std::vector<Complex> RandomBlock(int N, bool real, unsigned seed) {
+std::vector<ComplexSample> RandomBlock(int N, bool real, unsigned seed) {
     std::mt19937 generator(seed);
     std::uniform_real_distribution<double> value(-1.0, 1.0);
-    std::vector<Complex> x(static_cast<std::size_t>(N));
-    for (Complex &c : x) {
+    std::vector<ComplexSample> x(static_cast<std::size_t>(N));
+    for (ComplexSample &c : x) {
         c.re = value(generator);
         c.im = real ? 0.0 : value(generator);
     }
     return x;
 }
 
-bool SameBits(const std::vector<Complex> &a, const std::vector<Complex> &b) {
-    return std::memcmp(a.data(), b.data(), a.size() * sizeof(Complex)) == 0;
+bool SameBits(const std::vector<ComplexSample> &a, const std::vector<ComplexSample> &b) {
+    return std::memcmp(a.data(), b.data(), a.size() * sizeof(ComplexSample)) == 0;
 }
 
 // Checks X, M and P against the reference, with an error bound scaled by Σ|x|.
-void ExpectSpectrum(const std::vector<LongComplex> &expected, const std::vector<Complex> &X,
+void ExpectSpectrum(const std::vector<LongComplex> &expected, const std::vector<ComplexSample> &X,
                     const std::vector<double> &M, double P, double scale, double tolerance) {
     long double peak = 0;
     for (std::size_t k = 0; k < expected.size(); ++k) {
@@ -98,9 +100,9 @@ void ExpectSpectrum(const std::vector<LongComplex> &expected, const std::vector<
     EXPECT_NEAR(P, static_cast<double>(peak), tolerance * scale);
 }
 
-double SumOfMagnitudes(const std::vector<Complex> &x) {
+double SumOfMagnitudes(const std::vector<ComplexSample> &x) {
     double sum = 0.0;
-    for (const Complex &c : x) {
+    for (const ComplexSample &c : x) {
         sum += std::hypot(c.re, c.im);
     }
     return std::max(sum, 1.0);
@@ -118,14 +120,14 @@ TEST_P(DirectAgainstReference, MatchesAndLeavesWindowedInput) {
     for (const bool real : {true, false}) {
         for (const bool conjugate : {false, true}) {
             SCOPED_TRACE(::testing::Message() << "real " << real << " conjugate " << conjugate);
-            const std::vector<Complex> original =
+            const std::vector<ComplexSample> original =
                 RandomBlock(N, real, static_cast<unsigned>(N * 7 + kind));
-            std::vector<Complex> x = original;
+            std::vector<ComplexSample> x = original;
             // A lone sample is copied as it is, conjugate variant or not.
             const bool conjugated = conjugate && N > 1;
             const auto expected = ReferenceDFT(kind, x, conjugated);
             const double scale = SumOfMagnitudes(x);
-            std::vector<Complex> X(x.size());
+            std::vector<ComplexSample> X(x.size());
             std::vector<double> M(x.size());
             double P = -1.0;
             (conjugate ? ComputeConjugateDFT : ComputeDFT)(static_cast<WindowKind>(kind), N,
@@ -152,10 +154,11 @@ TEST_P(FastAgainstReference, MatchesAndKeepsInput) {
     for (const bool real : {true, false}) {
         for (const bool conjugate : {false, true}) {
             SCOPED_TRACE(::testing::Message() << "real " << real << " conjugate " << conjugate);
-            const std::vector<Complex> x = RandomBlock(N, real, static_cast<unsigned>(N + kind));
-            const std::vector<Complex> original = x;
+            const std::vector<ComplexSample> x =
+                RandomBlock(N, real, static_cast<unsigned>(N + kind));
+            const std::vector<ComplexSample> original = x;
             const auto expected = ReferenceDFT(kind, x, conjugate);
-            std::vector<Complex> X(x.size());
+            std::vector<ComplexSample> X(x.size());
             std::vector<double> M(x.size());
             double P = -1.0;
             (conjugate ? ComputeConjugateFFT : ComputeFFT)(static_cast<WindowKind>(kind), N,
@@ -215,8 +218,8 @@ TEST(Transforms, BartlettOfFourSamplesFallsAfterTheIntegerMiddle) {
 TEST(Transforms, SingleSampleIsCopiedUnwindowed) {
     for (int kind = 0; kind < 6; ++kind) {
         for (const bool conjugate : {false, true}) {
-            Complex x[1] = {{3.0, -4.0}};
-            Complex X[1];
+            ComplexSample x[1] = {{3.0, -4.0}};
+            ComplexSample X[1];
             double M[1];
             double P = -1.0;
             (conjugate ? ComputeConjugateDFT : ComputeDFT)(static_cast<WindowKind>(kind), 1, x, X,
@@ -231,7 +234,7 @@ TEST(Transforms, SingleSampleIsCopiedUnwindowed) {
 
 TEST(Transforms, ZerosGiveZeros) {
     for (int kind = 0; kind < 6; ++kind) {
-        std::vector<Complex> x(64), X(64, Complex{9.0, 9.0});
+        std::vector<ComplexSample> x(64), X(64, ComplexSample{9.0, 9.0});
         std::vector<double> M(64, 9.0);
         double P = 9.0;
         ComputeDFT(static_cast<WindowKind>(kind), 64, x.data(), X.data(), M.data(), P);
@@ -250,8 +253,8 @@ TEST(Transforms, ZerosGiveZeros) {
 }
 
 TEST(Transforms, RealBlockOfEightHasConjugateSymmetryAndBothTransformsAgree) {
-    std::vector<Complex> x = RandomBlock(8, true, 8);
-    std::vector<Complex> Xd(8), Xf(8);
+    std::vector<ComplexSample> x = RandomBlock(8, true, 8);
+    std::vector<ComplexSample> Xd(8), Xf(8);
     std::vector<double> M(8);
     double P = 0.0;
     ComputeFFT(WindowKind::NoWindow, 8, x.data(), Xf.data(), M.data(), P);
@@ -270,7 +273,7 @@ TEST(Transforms, RealBlockOfEightHasConjugateSymmetryAndBothTransformsAgree) {
 
 TEST(Transforms, ConstantBlockHasOnlyTheZeroBin) {
     for (const bool fast : {false, true}) {
-        std::vector<Complex> x(8, Complex{0.75, 0.0}), X(8);
+        std::vector<ComplexSample> x(8, ComplexSample{0.75, 0.0}), X(8);
         std::vector<double> M(8);
         double P = 0.0;
         if (fast) {
@@ -289,8 +292,8 @@ TEST(Transforms, ConstantBlockHasOnlyTheZeroBin) {
 // The callers' inverse: the conjugate FFT of a spectrum is N·conj(IDFT), so a forward transform
 // followed by it gives back N·conj(x).
 TEST(Transforms, ConjugateTransformOfASpectrumIsTheScaledInverse) {
-    const std::vector<Complex> x = RandomBlock(256, false, 11);
-    std::vector<Complex> X(256), y(256);
+    const std::vector<ComplexSample> x = RandomBlock(256, false, 11);
+    std::vector<ComplexSample> X(256), y(256);
     std::vector<double> M(256);
     double P = 0.0;
     ComputeFFT(WindowKind::NoWindow, 256, x.data(), X.data(), M.data(), P);
@@ -304,7 +307,7 @@ TEST(Transforms, ConjugateTransformOfASpectrumIsTheScaledInverse) {
 // A complex exponential turning backwards at 3 cycles per block lands in bin N − 3: the peak is
 // looked for in the upper half too.
 TEST(Transforms, PeakIsSearchedOverAllBins) {
-    std::vector<Complex> x(16), X(16);
+    std::vector<ComplexSample> x(16), X(16);
     for (int n = 0; n < 16; ++n) {
         x[static_cast<std::size_t>(n)] = {std::cos(-2 * M_PI * 3 * n / 16),
                                           std::sin(-2 * M_PI * 3 * n / 16)};
@@ -317,7 +320,7 @@ TEST(Transforms, PeakIsSearchedOverAllBins) {
 }
 
 TEST(Transforms, FastTransformOfAnotherLengthTouchesNothingOutside) {
-    std::vector<Complex> x(12, Complex{1.0, 1.0}), X(13, Complex{5.0, 5.0});
+    std::vector<ComplexSample> x(12, ComplexSample{1.0, 1.0}), X(13, ComplexSample{5.0, 5.0});
     std::vector<double> M(13, 5.0);
     double P = 5.0;
     ComputeFFT(WindowKind::NoWindow, 12, x.data(), X.data(), M.data(), P);
@@ -346,13 +349,13 @@ namespace {
 // The radix-2 FFT step by step, each twiddle taken from cos and sin afresh at its own angle
 // (N/L)·2π·k/N, each weight from WindowWeight: the results the fast transform must reproduce
 // bit for bit.
-void PlainFFT(int kind, int N, const std::vector<Complex> &x, bool conjugate,
-              std::vector<Complex> &X, std::vector<double> &M, double &P) {
+void PlainFFT(int kind, int N, const std::vector<ComplexSample> &x, bool conjugate,
+              std::vector<ComplexSample> &X, std::vector<double> &M, double &P) {
     int m = 0;
     while ((1 << m) < N) {
         ++m;
     }
-    X.assign(static_cast<std::size_t>(N), Complex{});
+    X.assign(static_cast<std::size_t>(N), ComplexSample{});
     M.assign(static_cast<std::size_t>(N), 0.0);
     for (int i = 0; i < N; ++i) {
         int r = 0;
@@ -367,12 +370,12 @@ void PlainFFT(int kind, int N, const std::vector<Complex> &x, bool conjugate,
         const int L = 1 << s;
         const int half = L / 2;
         for (int k = 0; k < half; ++k) {
-            const double theta = (N / L) * 6.283185307179586 * k / N;
+            const double theta = (N / L) * 2 * std::numbers::pi * k / N;
             const double tr = std::cos(theta);
             const double ti = -std::sin(theta);
             for (int a = k; a < N - 1; a += L) {
-                Complex &lo = X[static_cast<std::size_t>(a)];
-                Complex &hi = X[static_cast<std::size_t>(a + half)];
+                ComplexSample &lo = X[static_cast<std::size_t>(a)];
+                ComplexSample &hi = X[static_cast<std::size_t>(a + half)];
                 const double ur = tr * hi.re - ti * hi.im;
                 const double ui = ti * hi.re + tr * hi.im;
                 hi = {lo.re - ur, lo.im - ui};
@@ -396,12 +399,13 @@ TEST_P(FastIsBitIdentical, ToTheStepByStepTransform) {
     for (int N = 2; N <= 2048; N *= 2) {
         for (const bool conjugate : {false, true}) {
             SCOPED_TRACE(::testing::Message() << "N " << N << " conjugate " << conjugate);
-            const std::vector<Complex> x = RandomBlock(N, false, static_cast<unsigned>(N + kind));
-            std::vector<Complex> expected;
+            const std::vector<ComplexSample> x =
+                RandomBlock(N, false, static_cast<unsigned>(N + kind));
+            std::vector<ComplexSample> expected;
             std::vector<double> expectedM;
             double expectedP = 0.0;
             PlainFFT(kind, N, x, conjugate, expected, expectedM, expectedP);
-            std::vector<Complex> X(x.size());
+            std::vector<ComplexSample> X(x.size());
             std::vector<double> M(x.size());
             double P = -1.0;
             (conjugate ? ComputeConjugateFFT : ComputeFFT)(static_cast<WindowKind>(kind), N,

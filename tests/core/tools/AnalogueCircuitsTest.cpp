@@ -1,6 +1,6 @@
-#include "tools/AnalogueCircuits.h"
+#include "core/tools/AnalogueCircuits.h"
 
-#include "common/Errors.h"
+#include "core/common/Errors.h"
 
 #include <gtest/gtest.h>
 

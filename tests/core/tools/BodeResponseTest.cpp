@@ -1,10 +1,10 @@
-#include "tools/BodeResponse.h"
+#include "core/tools/BodeResponse.h"
 
-#include "../signal/RecordingCanvas.h"
-#include "common/Errors.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
+#include "core/common/Errors.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "tests/core/signal/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <complex>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,6 @@ namespace kaldorium {
 namespace {
 
 using cd = std::complex<double>;
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kTs = 0.000025;
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
@@ -36,16 +36,20 @@ cd Reference(const BodeInputs &in, double omega, const DesignedFilterSource &des
     case fkBandPass:
     case fkBandReject:
     case fkHighPass:
-    case fkLowPass: {
+    case fkLowPass:
+    case fkHighPass4th:
+    case fkLowPass4th: {
         const double wa = 2.0 / t * std::tan(w0 * t / 2.0);
         const double k = 2.0 * in.damping * wa;
         const cd s = 2.0 / t * (z - 1.0) / (z + 1.0);
         const cd den = s * s + k * s + wa * wa;
+        const bool highPass = in.type == fkHighPass || in.type == fkHighPass4th;
         const cd num = in.type == fkBandPass     ? k * s
                        : in.type == fkBandReject ? s * s + wa * wa
-                       : in.type == fkHighPass   ? s * s
+                       : highPass                ? s * s
                                                  : cd(wa * wa);
-        return a0 * num / den;
+        // The fourth-order kinds: two such sections in series, A0 once.
+        return in.type >= fkHighPass4th ? a0 * (num / den) * (num / den) : a0 * num / den;
     }
     case fkDifferentiator:
         return (1.0 - 1.0 / z) / t / w0;
@@ -66,10 +70,8 @@ cd Reference(const BodeInputs &in, double omega, const DesignedFilterSource &des
         const cd s(0.0, omega);
         const cd p = s * s + 2.0 * in.damping * w0 * s + w0 * w0;
         switch (in.type) {
-        case fkHighPass4th:
         case 15:
             return a0 * std::pow(s * s / p, 2);
-        case fkLowPass4th:
         case 14:
             return a0 * std::pow(w0 * w0 / p, 2);
         case fkAnalogueBandPass:
@@ -151,8 +153,8 @@ TEST_P(BodeRowTest, SweepGainPhaseExtremesAndAsymptote) {
     }
 }
 
-const double w2k = kTwoPi * 2000.0;
-const double w1k = kTwoPi * 1000.0;
+const double w2k = 2 * std::numbers::pi * 2000.0;
+const double w1k = 2 * std::numbers::pi * 1000.0;
 const double nyquist = M_PI / kTs;
 const double g2 = 20.0 * std::log10(2.0);
 const double g3 = 20.0 * std::log10(3.0);
@@ -195,8 +197,11 @@ INSTANTIATE_TEST_SUITE_P(
             0.0,
             kNone,
             0.0},
-        Analogue(fkHighPass4th, w1k, 2.0, 0.3536, 0.001, 0.0015, g2, 80.0),
-        Analogue(fkLowPass4th, w2k, 3.0, 0.3536, 0.01, 0.015, g3, -80.0),
+        // The workbench's fourth-order kinds are digital and end at the Nyquist frequency.
+        Digital(fkHighPass4th, w1k, 2.0, 0.3536, 0.001, 0.0, g2, 80.0),
+        Digital(fkLowPass4th, w2k, 3.0, 0.3536, 0.01, 0.0, g3, -80.0),
+        Analogue(15, w1k, 2.0, 0.3536, 0.001, 0.0015, g2, 80.0),
+        Analogue(14, w2k, 3.0, 0.3536, 0.01, 0.015, g3, -80.0),
         Analogue(fkAnalogueBandPass, w1k, 3.0, 0.1, 0.0015, 0.015, g3 + 100.0, 0.0),
         Analogue(fkAnalogueBandPassNonInverting, w2k, 2.0, 0.5, 0.0015, 0.015, g2 + 100.0, 0.0),
         Analogue(fkAnalogueBandReject, w1k, 2.0, 0.2, 0.0015, 0.015, g2 + 100.0, 0.0),
@@ -231,7 +236,7 @@ TEST_F(BodeResponseTest, WorkbenchBandPassPeaksAtItsCentreAndThePlotEndsAtNyquis
         std::max_element(response->gainDb, response->gainDb + BodeResponse::Points) -
         response->gainDb);
     EXPECT_NEAR(response->gainMax, 6.0206, 0.001);
-    EXPECT_NEAR(response->frequency[peak] / kTwoPi, 2000.0, 2.5);
+    EXPECT_NEAR(response->frequency[peak] / (2 * std::numbers::pi), 2000.0, 2.5);
     EXPECT_NEAR(response->phaseDeg[peak], 0.0, 1.0);
 
     test::RecordingCanvas gainCanvas(657, 313);
@@ -257,7 +262,7 @@ TEST_F(BodeResponseTest, WorkbenchBandPassPeaksAtItsCentreAndThePlotEndsAtNyquis
 TEST_F(BodeResponseTest, DifferentiatorAndIntegratorReadZeroDbAtTheOscillatorFrequency) {
     for (FilterKind kind : {fkDifferentiator, fkIntegrator}) {
         SCOPED_TRACE(kind);
-        const double w0 = kTwoPi * 200.0; // ω0·T ≈ 0.03
+        const double w0 = 2 * std::numbers::pi * 200.0; // ω0·T ≈ 0.03
         response->Compute({w0, 1.0, 0.05, kTs, kind}, designed, network);
         EXPECT_NEAR(response->gainDb[NearestPoint(w0)], 0.0, 0.02);
     }
@@ -305,25 +310,30 @@ TEST_P(HalfPowerTest, CrossingsAndPhaseMatchTheClosedForm) {
     const std::vector<double> hz = response->HalfPowerHz();
     ASSERT_EQ(hz.size(), r.edges.size());
     for (std::size_t i = 0; i < hz.size(); ++i) {
-        // The analogue samples lie 0.015·ω0 apart: the nearest sample alone could miss by 0.7 %.
-        EXPECT_NEAR(hz[i] * kTwoPi / r.edges[i], 1.0, 1e-3) << "edge " << i;
+        // The analogue samples lie 0.015·ω0 apart: the nearest sample alone could miss by 0.7 %,
+        // and a peak read from the samples shifts both edges by about 0.1 %.
+        EXPECT_NEAR(hz[i] * 2 * std::numbers::pi / r.edges[i], 1.0, 1e-4) << "edge " << i;
     }
     // The phase at each edge and halfway (in log frequency) between two samples.
     std::vector<double> at = r.edges;
     at.push_back(std::sqrt(response->frequency[4321] * response->frequency[4322]));
     for (double omega : at) {
-        const std::optional<double> phase = response->PhaseAtHz(omega / kTwoPi);
+        const std::optional<double> phase = response->PhaseAtHz(omega / (2 * std::numbers::pi));
         ASSERT_TRUE(phase.has_value());
         EXPECT_NEAR(*phase, std::arg(Reference(r.in, omega, designed)) * 57.29577951308232, 0.15)
             << "at " << omega << " rad/s";
     }
-    EXPECT_FALSE(response->PhaseAtHz(response->omegaStart / kTwoPi * 0.99).has_value());
-    EXPECT_FALSE(response->PhaseAtHz(response->frequency[BodeResponse::Points - 1] / kTwoPi * 1.01)
+    EXPECT_FALSE(
+        response->PhaseAtHz(response->omegaStart / (2 * std::numbers::pi) * 0.99).has_value());
+    EXPECT_FALSE(response
+                     ->PhaseAtHz(response->frequency[BodeResponse::Points - 1] /
+                                 (2 * std::numbers::pi) * 1.01)
                      .has_value());
 }
 
 // Low pass, relative ω² of the edges: 1 − 2ζ² ± 2ζ·√(1 − ζ²) below ζ = 1/√2 where the peak
-// rises; 1 − 2ζ² + √((1 − 2ζ²)² + 1) from DC above. Band pass: ω0·(√(1 + ζ²) ± ζ), of the
+// rises; 1 − 2ζ² + √((1 − 2ζ²)² + 1) from DC above. The critically damped high pass,
+// x⁴/(1 + x²)² = 1/2 with x = ω/ω0: x² = 1 + √2. Band pass: ω0·(√(1 + ζ²) ± ζ), of the
 // pre-warped ωa for the digital one, mapped back by ω = (2/T)·atan(ωT/2).
 std::vector<double> LowPassEdges(double w0, double zeta) {
     const double c = 1.0 - 2.0 * zeta * zeta;
@@ -337,12 +347,21 @@ std::vector<double> BandPassEdges(double w0, double zeta) {
     const double m = std::sqrt(1.0 + zeta * zeta);
     return {w0 * (m - zeta), w0 * (m + zeta)};
 }
+double Unwarp(double omega) {
+    return 2.0 / kTs * std::atan(omega * kTs / 2.0);
+}
 std::vector<double> DigitalBandPassEdges(double w0, double zeta) {
     std::vector<double> edges = BandPassEdges(2.0 / kTs * std::tan(w0 * kTs / 2.0), zeta);
     for (double &e : edges) {
-        e = 2.0 / kTs * std::atan(e * kTs / 2.0);
+        e = Unwarp(e);
     }
     return edges;
+}
+// Two flat sections (ζ = 1/√2, |H|² = 1/(1 + x⁴) each, x = ω/ωa) give half the power where
+// (1 + x⁴)² = 2, at x = (√2 − 1)^¼ of the pre-warped ωa.
+std::vector<double> DigitalFlatLowPass4thEdge(double w0) {
+    const double wa = 2.0 / kTs * std::tan(w0 * kTs / 2.0);
+    return {Unwarp(wa * std::pow(M_SQRT2 - 1.0, 0.25))};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -353,13 +372,49 @@ INSTANTIATE_TEST_SUITE_P(
             "lowPassCritical", {w1k, 1.0, 1.0, kTs, fkAnalogueLowPass}, LowPassEdges(w1k, 1.0)},
         HalfPowerRow{
             "lowPassResonant", {w2k, 3.0, 0.1, kTs, fkAnalogueLowPass}, LowPassEdges(w2k, 0.1)},
+        // Peaks beyond the plotted range: towards 0 and towards infinity.
+        HalfPowerRow{"highPassCritical",
+                     {w1k, 2.0, 1.0, kTs, fkAnalogueHighPass},
+                     {w1k * std::sqrt(1.0 + M_SQRT2)}},
         HalfPowerRow{
             "bandPassNarrow", {w1k, 2.0, 0.1, kTs, fkAnalogueBandPass}, BandPassEdges(w1k, 0.1)},
         HalfPowerRow{
             "bandPassWide", {w2k, 1.0, 0.5, kTs, fkAnalogueBandPass}, BandPassEdges(w2k, 0.5)},
         HalfPowerRow{
-            "digitalBandPass", {w2k, 2.0, 0.05, kTs, fkBandPass}, DigitalBandPassEdges(w2k, 0.05)}),
+            "digitalBandPass", {w2k, 2.0, 0.05, kTs, fkBandPass}, DigitalBandPassEdges(w2k, 0.05)},
+        HalfPowerRow{"digitalBandPassWide",
+                     {2 * std::numbers::pi * 5000.0, 1.0, 0.4, kTs, fkBandPass},
+                     DigitalBandPassEdges(2 * std::numbers::pi * 5000.0, 0.4)},
+        HalfPowerRow{"digitalLowPass4th",
+                     {w2k, 1.0, M_SQRT1_2, kTs, fkLowPass4th},
+                     DigitalFlatLowPass4thEdge(w2k)}),
     [](const testing::TestParamInfo<HalfPowerRow> &row) { return std::string(row.param.name); });
+
+// The calculator's band pass with ω0 = 6.2832 krad/s and B = 0.62832 krad/s (Q = 10, ζ = 0.05):
+// f0 = 6283.2/2π = 1000.0023 Hz, and the half power points f0·(√(1 + ζ²) ∓ ζ) = f0·(1.0012492 ∓
+// 0.05) = 951.25 and 1051.25 Hz, 100 Hz apart. A peak narrower than the spacing of the samples
+// (Q = 1000: 1 Hz wide, samples 15 Hz apart) is found between them.
+TEST_F(BodeResponseTest, HalfPowerPointsOfBandPassesLieOnTheClosedForm) {
+    struct Case {
+        double omega0;
+        double zeta;
+        double low, high; // Hz
+    };
+    const double f0 = 6283.2 / (2 * std::numbers::pi);
+    const double m = std::sqrt(1.0 + 0.05 * 0.05);
+    for (const Case &c : {Case{6283.2, 0.05, f0 * (m - 0.05), f0 * (m + 0.05)},
+                          Case{w1k, 0.0005, 1000.0 * (std::sqrt(1.0 + 0.0005 * 0.0005) - 0.0005),
+                               1000.0 * (std::sqrt(1.0 + 0.0005 * 0.0005) + 0.0005)}}) {
+        SCOPED_TRACE("zeta " + std::to_string(c.zeta));
+        response->Compute({c.omega0, 1.0, c.zeta, kTs, fkAnalogueBandPass}, designed, network);
+        const std::vector<double> hz = response->HalfPowerHz();
+        ASSERT_EQ(hz.size(), 2u);
+        EXPECT_NEAR(hz[0] / c.low, 1.0, 1e-4);
+        EXPECT_NEAR(hz[1] / c.high, 1.0, 1e-4);
+    }
+    EXPECT_NEAR(f0 * (m - 0.05), 951.25, 0.01);
+    EXPECT_NEAR(f0 * (m + 0.05), 1051.25, 0.01);
+}
 
 TEST(BodeInputError, RefusesOnlyWhatTheKindsFormulaUses) {
     struct Case {
@@ -378,6 +433,82 @@ TEST(BodeInputError, RefusesOnlyWhatTheKindsFormulaUses) {
         SCOPED_TRACE("kind " + std::to_string(c.kind));
         EXPECT_EQ(BodeInputError({c.omega0, c.a0, 0.05, c.ts, c.kind}).empty(), !c.refused);
     }
+}
+
+} // namespace
+} // namespace kaldorium
+
+namespace kaldorium {
+namespace {
+
+// The group delay against −d arg H/dω of the reference transfer functions, differentiated
+// through the complex ratio H(ω + h)/H(ω − h), which does not wrap.
+class GroupDelayTest : public testing::TestWithParam<int> {
+protected:
+    DefaultDesignedFilterSource designed;
+    FilterNetwork network;
+};
+
+TEST_P(GroupDelayTest, MatchesTheReferenceResponsesPhaseSlope) {
+    const BodeInputs in{(2 * std::numbers::pi) * 1000.0, 2.0, 0.5 / 3.0, kTs,
+                        static_cast<FilterKind>(GetParam())};
+    // Off the band rejects' notch at 1 kHz, where the phase jumps and no slope exists.
+    for (double hz : {200.0, 900.0, 1150.0, 3000.0}) {
+        SCOPED_TRACE(hz);
+        const double omega = (2 * std::numbers::pi) * hz;
+        const double h = omega * 1e-6;
+        const double expected =
+            -std::arg(Reference(in, omega + h, designed) / Reference(in, omega - h, designed)) /
+            (2.0 * h);
+        const double tau = BodeResponse::GroupDelay(in, designed, network, omega);
+        EXPECT_NEAR(tau, expected, 1e-6 * std::fabs(expected) + 1e-9);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormula, GroupDelayTest,
+                         testing::Values(fkBandPass, fkBandReject, fkHighPass, fkLowPass,
+                                         fkHighPass4th, fkLowPass4th, fkDifferentiator,
+                                         fkIntegrator, fkDesigned, fkAnalogueBandPass,
+                                         fkAnalogueBandReject, fkAnalogueHighPass, 14, 15, 8,
+                                         fkNetwork));
+
+TEST(GroupDelay, BandPassAtItsCentreIsTwoQOverOmega0WithinTheWarping) {
+    DefaultDesignedFilterSource designed;
+    FilterNetwork network;
+    for (double q : {2.0, 10.0}) {
+        SCOPED_TRACE(q);
+        const double w0 = (2 * std::numbers::pi) * 2000.0;
+        const BodeInputs digital{w0, 2.0, 0.5 / q, kTs, fkBandPass};
+        const double tau = BodeResponse::GroupDelay(digital, designed, network, w0);
+        // The bilinear transform maps the prototype's delay 2Q/ωa at ωa = (2/T)·tan(ω0T/2)
+        // to ω0 stretched by dωa/dω = 1/cos²(ω0T/2).
+        const double wa = 2.0 / kTs * std::tan(w0 * kTs / 2.0);
+        const double c = std::cos(w0 * kTs / 2.0);
+        EXPECT_NEAR(tau, 2.0 * q / wa / (c * c), 1e-9 * tau);
+        EXPECT_NEAR(tau, 2.0 * q / w0, 0.02 * tau);
+        BodeInputs analogue = digital;
+        analogue.type = fkAnalogueBandPass;
+        EXPECT_NEAR(BodeResponse::GroupDelay(analogue, designed, network, w0), 2.0 * q / w0, 1e-12);
+    }
+}
+
+TEST(GroupDelay, AZoomComputesEveryPointInsideTheVisibleDecade) {
+    DefaultDesignedFilterSource designed;
+    FilterNetwork network;
+    auto response = std::make_unique<BodeResponse>();
+    const BodeInputs in{(2 * std::numbers::pi) * 2000.0, 2.0, 0.05, kTs, fkBandPass};
+    response->ComputeBetween(in, designed, network, (2 * std::numbers::pi) * 1000.0,
+                             (2 * std::numbers::pi) * 10000.0);
+    EXPECT_DOUBLE_EQ(response->frequency[0], (2 * std::numbers::pi) * 1000.0);
+    EXPECT_DOUBLE_EQ(response->frequency[BodeResponse::Points - 1],
+                     (2 * std::numbers::pi) * 10000.0);
+    // Evenly in log frequency: the first half of the points reaches √10 kHz.
+    EXPECT_NEAR(response->frequency[BodeResponse::Points / 2] / (2 * std::numbers::pi), 3162.6,
+                0.5);
+    EXPECT_NEAR(response->gainMax, 6.0206, 1e-3);
+    const PlotRanges gain = response->GainRanges();
+    EXPECT_DOUBLE_EQ(gain.left, 3.0);
+    EXPECT_DOUBLE_EQ(gain.right, 4.0);
 }
 
 } // namespace

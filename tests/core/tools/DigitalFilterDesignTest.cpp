@@ -1,7 +1,7 @@
-#include "tools/DigitalFilterDesign.h"
+#include "core/tools/DigitalFilterDesign.h"
 
-#include "common/Errors.h"
-#include "signal/Filterclass.h"
+#include "core/common/Errors.h"
+#include "core/signal/Filterclass.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <cmath>
 #include <complex>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <tuple>
 
@@ -263,7 +264,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StepRow{'f', false, "-7", 1}, StepRow{'q', false, "1", 0.9},
                       StepRow{'q', true, "1", 2}, StepRow{'q', false, "0.1", 0.09},
                       StepRow{'q', true, "0", 1}, StepRow{'a', false, "0.5", 0.4},
-                      StepRow{'a', true, "0", 0}, StepRow{'a', false, "-3", 0}));
+                      StepRow{'a', true, "0", 1}, StepRow{'a', false, "-3", 1},
+                      StepRow{'a', true, "1", 2}));
 
 TEST_F(DesignerTest, FieldRules) {
     design.sQfactorExit("");
@@ -285,7 +287,7 @@ TEST_F(DesignerTest, BodeFollowsTheSetWithExtremesFromZero) {
     design.SelectFilterOrder(2);
     design.sfAmplificationExit("0.1"); // gain below 0 dB everywhere
     design.BodePlotClick();
-    const double start = 2000.0 * 6.283185307179586 * 0.0015;
+    const double start = 2000.0 * 2 * std::numbers::pi * 0.0015;
     const double step = (M_PI / design.ts - start) * 0.0001;
     double omega = start, lowest = 0.0;
     for (int i = 0; i < DigitalFilterDesign::BodePoints; ++i) {
@@ -304,6 +306,40 @@ TEST_F(DesignerTest, BodeFollowsTheSetWithExtremesFromZero) {
     EXPECT_EQ(design.gainMin, lowest);
     EXPECT_LT(design.phaseMin, 0.0);
     EXPECT_GT(design.phaseMax, 0.0);
+}
+
+// The half power points of a band pass of n sections (Q = 10 at 2000 Hz): each section gives
+// 1/(1 + Q²(x − 1/x)²) with x = Ω/ωa, so the set is at half power where Q·(x − 1/x) =
+// ±√(2^(1/n) − 1) =: ±u, at x = (√(u² + 4) ± u)/2 of the pre-warped ωa, mapped back by
+// ω = (2/T)·atan(Ω·T/2).
+TEST_F(DesignerTest, BodeHalfPowerPointsOfBandPassSetsLieOnTheClosedForm) {
+    for (int orderIndex : {0, 1, 2}) {
+        SCOPED_TRACE(orderIndex);
+        design.SelectFilterOrder(orderIndex);
+        design.BodePlotClick();
+        const double n = 1 + orderIndex;
+        const double u = std::sqrt(std::pow(2.0, 1.0 / n) - 1.0) / 10.0;
+        const double wa = 2.0 / design.ts * std::tan(2 * M_PI * 2000.0 * design.ts / 2);
+        ASSERT_EQ(design.halfPower.size(), 2u);
+        for (int side : {0, 1}) {
+            const double x = (std::sqrt(u * u + 4.0) + (side == 0 ? -u : u)) / 2.0;
+            const double omega = 2.0 / design.ts * std::atan(wa * x * design.ts / 2.0);
+            EXPECT_NEAR(design.halfPower[static_cast<std::size_t>(side)] / omega, 1.0, 1e-4);
+        }
+    }
+}
+
+// A sixth-order low pass has its zeros at the Nyquist frequency, where the search for the peak
+// looks too: no fault, and the edge is 3.0103 dB below the gain at DC.
+TEST_F(DesignerTest, BodeHalfPowerPointOfALowPassWithZerosAtNyquist) {
+    design.sQfactorExit("0.6");
+    design.SelectFilterType(3);
+    design.SelectFilterOrder(2);
+    design.BodePlotClick();
+    ASSERT_EQ(design.halfPower.size(), 1u);
+    const double dc = 20.0 * std::log10(std::abs(SetResponse(design, 0.0)));
+    EXPECT_NEAR(20.0 * std::log10(std::abs(SetResponse(design, design.halfPower[0]))),
+                dc - 10.0 * std::log10(2.0), 1e-6);
 }
 
 TEST_F(DesignerTest, TypedSetWithZeroB0IsRefusedByTheDesignedFilter) {

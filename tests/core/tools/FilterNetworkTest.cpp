@@ -1,6 +1,6 @@
-#include "tools/FilterNetwork.h"
+#include "core/tools/FilterNetwork.h"
 
-#include "common/Errors.h"
+#include "core/common/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -158,3 +158,45 @@ TEST_P(NetworkStageKindTest, StepsAsItsFilter) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, NetworkStageKindTest,
                          ::testing::Values(0, 1, 2, 3, 4, 5, 6, 7, 8, 12, -1));
+
+// The stages share one cosine and sine per frequency: the response is still, bit for bit, the
+// product of the stages' own responses, for every kind of stage (integrator and differentiator
+// included) and across a change of period.
+TEST(FilterNetwork, ResponseIsTheProductOfTheStagesOwnResponses) {
+    FilterNetwork network;
+    StageSetting settings[FilterNetwork::StageCount];
+    for (int i = 0; i < FilterNetwork::StageCount; ++i) {
+        settings[i] = {true, i % 9, 300.0 + 410.0 * i, 0.7 + 0.3 * i, 0.5 + 0.25 * i};
+    }
+    network.ApplySettings(settings);
+    FilterNetwork stages = network;
+    for (const double ts : {0.000025, 0.0001}) {
+        for (const double omega : {10.0, 6283.2, 31415.9, 1e5}) {
+            double expectedRe = 0.0, expectedIm = 0.0;
+            for (int k = 1; k <= 4; ++k) {
+                double pRe = 1.0, pIm = 0.0;
+                for (int column = 0; column < 3; ++column) {
+                    double re = 0.0, im = 0.0;
+                    stages.stages[FilterNetwork::StageIndex(k, column)].FrequencyResponse(ts, omega,
+                                                                                          re, im);
+                    const double next = pRe * re - pIm * im;
+                    pIm = pRe * im + pIm * re;
+                    pRe = next;
+                }
+                expectedRe += pRe;
+                expectedIm += pIm;
+            }
+            for (int stage : {FilterNetwork::InputStage, FilterNetwork::OutputStage}) {
+                double re = 0.0, im = 0.0;
+                stages.stages[stage].FrequencyResponse(ts, omega, re, im);
+                const double next = expectedRe * re - expectedIm * im;
+                expectedIm = expectedRe * im + expectedIm * re;
+                expectedRe = next;
+            }
+            double magnitude = 0.0, phase = 0.0;
+            network.FrequencyResponse(omega, ts, magnitude, phase);
+            EXPECT_EQ(magnitude, std::sqrt(expectedRe * expectedRe + expectedIm * expectedIm));
+            EXPECT_EQ(phase, std::atan2(expectedIm, expectedRe));
+        }
+    }
+}

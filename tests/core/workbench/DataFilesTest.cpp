@@ -1,4 +1,4 @@
-#include "workbench/DataFiles.h"
+#include "core/workbench/DataFiles.h"
 
 #include <gtest/gtest.h>
 

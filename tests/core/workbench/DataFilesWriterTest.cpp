@@ -1,12 +1,12 @@
-#include "../signal/RecordingCanvas.h"
+#include "tests/core/signal/RecordingCanvas.h"
 
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Filterclass.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
-#include "workbench/DataFiles.h"
-#include "workbench/Runs.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "core/workbench/DataFiles.h"
+#include "core/workbench/Runs.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ protected:
 };
 
 TEST_F(DataFileWriterTest, TimeDomainWithoutFilter) {
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, {}));
     EXPECT_TRUE(writer.IsOpen());
     writer.WriteTimeRow(0.0, std::sin(M_PI / 10));
     writer.WriteTimeRow(0.025, std::sin(3 * M_PI / 10));
@@ -88,7 +88,7 @@ TEST_F(DataFileWriterTest, TimeDomainWithoutFilter) {
 // Negative values keep their sign even when they round to zero; a number wider than its field
 // is written whole and pushes the rest of the row to the right.
 TEST_F(DataFileWriterTest, TimeDomainWithFilter) {
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, {}));
     writer.WriteTimeRow(0.0, std::sin(M_PI / 10), 0.0038617);
     writer.WriteTimeRow(12.5, -1e-7, -123456789012.345678);
     writer.WriteTimeRow(1e15, -98765.4321, 2.5e-7);
@@ -99,7 +99,7 @@ TEST_F(DataFileWriterTest, TimeDomainWithFilter) {
 }
 
 TEST_F(DataFileWriterTest, FrequencyDomainWithoutFilter) {
-    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, false, TransformKind::DFT, 0));
+    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, false, TransformKind::DFT, {}));
     writer.WriteFrequencyRow(0, 0.309017, 0.0);
     writer.WriteFrequencyRow(1, -0.809017, 10.0);
     writer.WriteFrequencyRow(19, 1234567.0, 12345678.5);
@@ -128,7 +128,7 @@ TEST_F(DataFileWriterTest, FrequencyDomainWithFilter) {
     settings.qFactor = 0.7071;
     settings.filterKind = fkLowPass4th;
     settings.filterName = "Low Pass 4th Order";
-    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::FFT, 0));
+    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::FFT, {}));
     settings.frequency = 5.0;
     writer.WriteFrequencyRow(0, 0.309017, 1.5e-7, -0.003862, 0.0);
     writer.WriteFrequencyRow(2, 0.587785, 10.0, -0.011404, 19.98754);
@@ -160,7 +160,7 @@ TEST_F(DataFileWriterTest, InputTestRunWritesTheExampleFile) {
     scope.Bind(&canvas, 0.0, settings.timeScale, -1.0, 1.0);
     WorkbenchRun run(WorkbenchRun::Kind::InputTest, RunContext{settings, noise, designer, network},
                      scope, statistics);
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, {}));
     run.rows = &writer;
     run.Step(2);
     EXPECT_EQ(Written(), TimeHeader("No Filtering\r\n") +
@@ -169,7 +169,7 @@ TEST_F(DataFileWriterTest, InputTestRunWritesTheExampleFile) {
 }
 
 TEST_F(DataFileWriterTest, RowSinkWritesTheTimeRows) {
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, {}));
     RunRowSink &sink = writer;
     sink.FilterRow(0.05, 1.0, -2.0);
     sink.InputRow(0.075, 3.0);
@@ -188,14 +188,14 @@ TEST_P(DataFileNumbers, MatchPrintf) {
     const double re = 0.0;
     std::array<char, 4096> expected{};
 
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, {}));
     writer.WriteTimeRow(v, -v, v);
     std::snprintf(expected.data(), expected.size(), "%18lf%18lf%18lf\r\n", v, -v, v);
     EXPECT_EQ(Written(), TimeHeader(BandPassLine) + expected.data());
 
-    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::DFT, 0));
+    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::DFT, {}));
     const std::size_t header = Written().size();
-    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::DFT, 0));
+    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::DFT, {}));
     writer.WriteFrequencyRow(1, v, v);
     writer.WriteFrequencyRow(1, -v, v, v, -v);
     std::snprintf(expected.data(), expected.size(),
@@ -225,7 +225,7 @@ TEST_F(DataFileWriterTest, IgnoresTheLocale) {
     if (!found) {
         GTEST_SKIP() << "no locale with a decimal comma installed";
     }
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, {}));
     writer.WriteTimeRow(0.5, -1.25);
     const std::string text = Written();
     std::setlocale(LC_ALL, before.c_str());
@@ -241,22 +241,25 @@ class DesignedFilterNames : public DataFileWriterTest,
                             public ::testing::WithParamInterface<DesignCase> {};
 
 // With the designed filter selected, the open names it after the design type in the header and
-// in the settings, which keep the name.
+// in the settings, which keep the name; the line shows the design's f0, A0 and Q, not the
+// workbench's fields (2000 Hz, 2, 10 here).
 TEST_P(DesignedFilterNames, NameTheFilterOnOpen) {
     const DesignCase &c = GetParam();
     settings.filterKind = fkDesigned;
     settings.filterName = "Designed Filter";
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, c.designType));
+    const DesignParameters design{c.designType, 1000.0, 0.7071, 1.0};
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, design));
     EXPECT_EQ(settings.filterName, c.name);
-    const std::string filterLine = "Frequency = 2000.000000   Amplification = 2.000000  "
-                                   "Qfactor = 10.000000  Type = " +
+    const std::string filterLine = "Frequency = 1000.000000   Amplification = 1.000000  "
+                                   "Qfactor = 0.707100  Type = " +
                                    std::string(c.name) + "\r\n";
     EXPECT_EQ(Written(), TimeHeader(filterLine));
 
     // The frequency-domain open names it the same way.
     settings.filterName = "Designed Filter";
-    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::DFT, c.designType));
+    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, true, TransformKind::DFT, design));
     EXPECT_EQ(settings.filterName, c.name);
+    EXPECT_NE(Written().find(filterLine), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, DesignedFilterNames,
@@ -270,13 +273,13 @@ INSTANTIATE_TEST_SUITE_P(Types, DesignedFilterNames,
 TEST_F(DataFileWriterTest, OtherFiltersKeepTheirNames) {
     settings.filterKind = fkHighPass4th;
     settings.filterName = "High Pass 4th Order";
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, 2));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, {2, 500.0, 0.5, 3.0}));
     EXPECT_EQ(settings.filterName, "High Pass 4th Order");
 }
 
 // The columns of a time-domain file come back as consecutive samples; the header is skipped.
 TEST_F(DataFileWriterTest, OutputFileReadsBackAsInput) {
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, true, {}));
     const double rows[3][3] = {
         {0.0, 0.3090169, -0.0038617}, {0.025, 0.5877852, 1e-9}, {0.05, -1234.5, 0.8090169}};
     for (const auto &r : rows) {
@@ -299,11 +302,11 @@ TEST_F(DataFileWriterTest, FileThatCannotBeCreated) {
     const std::string missing = (folder / "out.DSO").string();
     settings.filterKind = fkDesigned;
 
-    EXPECT_FALSE(writer.OpenTimeDomain(missing, settings, true, 1));
+    EXPECT_FALSE(writer.OpenTimeDomain(missing, settings, true, {1}));
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_EQ(settings.filterName, "Designed Filter:Band Reject");
-    EXPECT_FALSE(writer.OpenFrequencyDomain(missing, settings, true, TransformKind::FFT, 0));
-    EXPECT_FALSE(writer.OpenTimeDomain("", settings, false, 0));
+    EXPECT_FALSE(writer.OpenFrequencyDomain(missing, settings, true, TransformKind::FFT, {}));
+    EXPECT_FALSE(writer.OpenTimeDomain("", settings, false, {}));
     writer.WriteTimeRow(0.0, 1.0);
     writer.WriteFrequencyRow(0, 1.0, 1.0, 1.0, 1.0);
     EXPECT_FALSE(writer.IsOpen());
@@ -315,9 +318,9 @@ TEST_F(DataFileWriterTest, FileThatCannotBeCreated) {
 // Opening another file closes the first, whose content stays complete, even when the second
 // cannot be created.
 TEST_F(DataFileWriterTest, OpeningAnotherFileClosesTheFirst) {
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, {}));
     writer.WriteTimeRow(0.0, 1.0);
-    EXPECT_FALSE(writer.OpenTimeDomain(path + ".missing/out.DSO", settings, false, 0));
+    EXPECT_FALSE(writer.OpenTimeDomain(path + ".missing/out.DSO", settings, false, {}));
     EXPECT_FALSE(writer.IsOpen());
     writer.WriteTimeRow(0.025, 2.0);
     EXPECT_EQ(ReadBytes(path),
@@ -326,12 +329,12 @@ TEST_F(DataFileWriterTest, OpeningAnotherFileClosesTheFirst) {
 
 // A new open truncates what an earlier run wrote.
 TEST_F(DataFileWriterTest, ReopeningTruncates) {
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, {}));
     for (int i = 0; i < 100; ++i) {
         writer.WriteTimeRow(i * 0.025, 1.0);
     }
     ASSERT_TRUE(writer.Close());
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, {}));
     writer.WriteTimeRow(0.0, -1.0);
     EXPECT_EQ(Written(),
               TimeHeader("No Filtering\r\n") + "          0.000000         -1.000000\r\n");
@@ -345,7 +348,7 @@ TEST_F(DataFileWriterTest, RowsWithoutAnOpenFileAndRepeatedCloses) {
     EXPECT_TRUE(writer.Close());
     EXPECT_FALSE(std::filesystem::exists(path));
 
-    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain(path, settings, false, {}));
     EXPECT_TRUE(writer.Close());
     EXPECT_TRUE(writer.Close());
     writer.WriteTimeRow(0.0, 1.0);
@@ -356,7 +359,7 @@ TEST_F(DataFileWriterTest, RowsWithoutAnOpenFileAndRepeatedCloses) {
 TEST_F(DataFileWriterTest, DestructionClosesTheFile) {
     {
         DataFileWriter local;
-        ASSERT_TRUE(local.OpenTimeDomain(path, settings, false, 0));
+        ASSERT_TRUE(local.OpenTimeDomain(path, settings, false, {}));
         local.WriteTimeRow(0.0, 1.0);
     }
     EXPECT_EQ(ReadBytes(path),
@@ -368,12 +371,36 @@ TEST_F(DataFileWriterTest, CloseReportsLostRows) {
     if (!std::filesystem::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full";
     }
-    ASSERT_TRUE(writer.OpenTimeDomain("/dev/full", settings, false, 0));
+    ASSERT_TRUE(writer.OpenTimeDomain("/dev/full", settings, false, {}));
     for (int i = 0; i < 1000; ++i) {
         writer.WriteTimeRow(i * 0.025, 1.0);
     }
     EXPECT_FALSE(writer.Close());
     EXPECT_FALSE(writer.IsOpen());
+}
+
+// A file takes at most its limit of data rows; the rest are dropped whole, so the file ends with
+// the last complete row, and the writer tells the limit was reached. A new open starts counting
+// again.
+TEST_F(DataFileWriterTest, StopsWritingAtTheRowLimit) {
+    DataFileWriter limited(2);
+    ASSERT_TRUE(limited.OpenTimeDomain(path, settings, true, {}));
+    limited.FilterRow(0.0, 1.0, -1.0);
+    limited.FilterRow(0.025, 1.0, -1.0);
+    EXPECT_FALSE(limited.LimitReached());
+    limited.WriteTimeRow(0.05, 2.0);
+    EXPECT_TRUE(limited.LimitReached());
+    ASSERT_TRUE(limited.Close());
+    const std::string row = "          1.000000         -1.000000\r\n";
+    EXPECT_EQ(ReadBytes(path),
+              TimeHeader(BandPassLine) + "          0.000000" + row + "          0.025000" + row);
+    ASSERT_TRUE(limited.OpenFrequencyDomain(path, settings, false, TransformKind::FFT, {}));
+    EXPECT_FALSE(limited.LimitReached());
+
+    EXPECT_EQ(DataFileWriter().Limit(), 1048576);
+    EXPECT_EQ(OutputRowLimitText(DataFileWriter::RowLimit),
+              "Output file limit reached: 1,048,576 rows");
+    EXPECT_EQ(OutputRowLimitText(999), "Output file limit reached: 999 rows");
 }
 
 // The example input files beside the program: each reads as a sequence of samples.

@@ -1,5 +1,5 @@
-#include "workbench/FieldRules.h"
-#include "common/Errors.h"
+#include "core/workbench/FieldRules.h"
+#include "core/common/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -108,4 +108,20 @@ TEST(FineStepRule, ValuesWithoutAStepSizeComeBackForTheClamp) {
 TEST(DecadeStepRule, MultipliesByTen) {
     EXPECT_DOUBLE_EQ(DecadeStep(5, true), 50);
     EXPECT_DOUBLE_EQ(DecadeStep(5, false), 0.5);
+}
+
+TEST(PositiveStepRule, NeverStoresWhatTheFieldRefusesAndLeavesZero) {
+    // From a refused value both directions go to 1, and ▲ goes on from there.
+    for (const double base : {100.0, 1.0, 0.0}) { // 0: the decade step
+        SCOPED_TRACE(base);
+        for (const double refused : {0.0, -0.0, -2.0, -1e300}) {
+            EXPECT_EQ(PositiveStep(refused, true, base), 1.0);
+            EXPECT_EQ(PositiveStep(refused, false, base), 1.0);
+        }
+        EXPECT_GT(PositiveStep(PositiveStep(0.0, true, base), true, base), 1.0);
+    }
+    EXPECT_DOUBLE_EQ(PositiveStep(1.0, false, 1.0), 0.9);
+    EXPECT_DOUBLE_EQ(PositiveStep(5.0, false, 0.0), 0.5);
+    // A decade step down that underflows to 0 is refused too.
+    EXPECT_EQ(PositiveStep(4.9e-324, false, 0.0), 1.0);
 }

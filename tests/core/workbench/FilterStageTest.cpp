@@ -1,10 +1,11 @@
-#include "workbench/FilterStage.h"
-#include "signal/DesignedFilterSource.h"
-#include "tools/FilterNetwork.h"
+#include "core/workbench/FilterStage.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 using namespace kaldorium;
 
@@ -68,7 +69,7 @@ TEST_F(FilterStageTest, DifferentiatorAndIntegratorKeepTheAmplitude) {
 
 TEST_F(FilterStageTest, IntegratorRestartsWhenTheWaveformChanges) {
     s.filterKind = fkIntegrator;
-    const double twoPiF = 6.283185307179586 * f;
+    const double twoPiF = 2 * std::numbers::pi * f;
     EXPECT_DOUBLE_EQ(stage.Process(1.0, s, ts, f), 1.0 * ts * 0.5 * twoPiF);
     EXPECT_DOUBLE_EQ(stage.Process(1.0, s, ts, f), 1.0 * ts * 1.5 * twoPiF);
     s.waveform = 2;

@@ -1,13 +1,14 @@
-#include "../signal/RecordingCanvas.h"
+#include "tests/core/signal/RecordingCanvas.h"
 
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
-#include "workbench/Responses.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "core/workbench/Responses.h"
 
 #include <gtest/gtest.h>
 
+#include <numbers>
 #include <vector>
 
 using namespace kaldorium;
@@ -93,7 +94,7 @@ TEST_F(ResponsesTest, IntegratorRestartsAtTheFirstSampleOnly) {
     settings.waveform = 2; // a waveform change does not restart the response's integral
     r.Step(2);
     // A unit step through the trapezoid, × 2π·f: y[n] = (n + 0.5)·Ts·2π·f.
-    const double unit = 0.000025 * 6.283185307179586 * 2000.0;
+    const double unit = 0.000025 * 2 * std::numbers::pi * 2000.0;
     EXPECT_NEAR(rows.y[0], 0.5 * unit, 1e-12);
     EXPECT_NEAR(rows.y[51], 51.5 * unit, 1e-9);
 }

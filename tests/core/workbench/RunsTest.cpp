@@ -1,10 +1,10 @@
-#include "../signal/RecordingCanvas.h"
+#include "tests/core/signal/RecordingCanvas.h"
 
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
-#include "workbench/Runs.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "core/workbench/Runs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
-#include "workbench/SignalStatistics.h"
+#include "core/workbench/SignalStatistics.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 using kaldorium::SignalStatistics;
@@ -58,6 +59,25 @@ TEST(SignalStatistics, RmsOfSampledSineOverWholeCycles) {
     }
     EXPECT_NEAR(s.shownRmsIn, std::sqrt(0.5), 1e-12);
     EXPECT_NEAR(s.shownRangeIn, 2.0, 1e-12);
+}
+
+// At N = INT_MAX the windows (100·N and 20·N samples) lie far beyond the samples added, so the
+// read-outs cover all of them: a sine of amplitude A over whole cycles has RMS A/√2 and range 2A.
+TEST(SignalStatistics, WindowsOfTheLargestSamplesPerCycle) {
+    SignalStatistics s;
+    const double a = 3.0;
+    const int period = 40;
+    const int samples = 250 * period;
+    for (int k = 1; k <= samples; ++k) {
+        const double x = a * std::sin(2 * M_PI * k / period);
+        s.Add(x, -0.5 * x, INT_MAX);
+    }
+    EXPECT_EQ(s.n, samples + 1);
+    EXPECT_EQ(s.m, samples);
+    EXPECT_NEAR(s.shownRmsIn, a / std::sqrt(2.0), 1e-12);
+    EXPECT_NEAR(s.shownRmsOut, 0.5 * a / std::sqrt(2.0), 1e-12);
+    EXPECT_NEAR(s.shownRangeIn, 2 * a, 1e-12);
+    EXPECT_NEAR(s.shownRangeOut, a, 1e-12);
 }
 
 TEST(SignalStatistics, ResetRestoresEverything) {

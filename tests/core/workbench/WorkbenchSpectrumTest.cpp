@@ -1,18 +1,19 @@
-#include "../signal/RecordingCanvas.h"
+#include "tests/core/signal/RecordingCanvas.h"
 
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Filterclass.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
-#include "workbench/DataFiles.h"
-#include "workbench/WorkbenchSpectrum.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "core/workbench/DataFiles.h"
+#include "core/workbench/WorkbenchSpectrum.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <fstream>
 #include <memory>
+#include <numbers>
 #include <sstream>
 #include <string>
 
@@ -100,7 +101,7 @@ TEST_F(WorkbenchSpectrumTest, OutputSpikeIsTheFiltersGainAtTheFundamental) {
         reference.Design(fc, settings.qFactor, settings.amplification, 1.0 / (2000.0 * 20));
         double re = 0.0;
         double im = 0.0;
-        reference.FrequencyResponse(1.0 / (2000.0 * 20), 6.283185307179586 * 2000.0, re, im);
+        reference.FrequencyResponse(1.0 / (2000.0 * 20), 2 * std::numbers::pi * 2000.0, re, im);
         EXPECT_NEAR(s->outMagnitude[1] * 0.1, std::hypot(re, im), 1e-6);
         EXPECT_NEAR(s->inMagnitude[1] * 0.1, 1.0, 1e-9);
     }
@@ -111,7 +112,7 @@ TEST_F(WorkbenchSpectrumTest, FrequencyDomainRowsOfTheBlock) {
     const auto s = Run(WorkbenchSpectrum::Kind::Input, TransformKind::DFT);
     const std::string path = std::string(KALDORIUM_TEST_TMP) + "/spectrum-rows.DSO";
     DataFileWriter writer;
-    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, false, TransformKind::DFT, 0));
+    ASSERT_TRUE(writer.OpenFrequencyDomain(path, settings, false, TransformKind::DFT, {}));
     s->WriteRows(writer);
     ASSERT_TRUE(writer.Close());
     std::ifstream in(path, std::ios::binary);
