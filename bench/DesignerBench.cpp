@@ -1,5 +1,5 @@
-#include "tools/DigitalFilterDesign.h"
-#include "tools/FilterNetwork.h"
+#include "core/tools/DigitalFilterDesign.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <benchmark/benchmark.h>
 

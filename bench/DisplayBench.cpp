@@ -1,11 +1,11 @@
-#include "app/UiServices.h"
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
-#include "widgets/ImageCanvas.h"
-#include "workbench/Dspmain.h"
-#include "workbench/Runs.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "core/workbench/Runs.h"
+#include "gui/services/UiServices.h"
+#include "gui/widgets/ImageCanvas.h"
+#include "gui/workbench/Dspmain.h"
 
 #include <QApplication>
 #include <QPushButton>

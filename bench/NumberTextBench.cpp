@@ -1,4 +1,4 @@
-#include "common/NumberText.h"
+#include "core/common/NumberText.h"
 
 #include <benchmark/benchmark.h>
 

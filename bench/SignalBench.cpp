@@ -1,10 +1,10 @@
-#include "common/Random.h"
-#include "signal/DesignedFilterSource.h"
-#include "signal/Filterclass.h"
-#include "signal/Oscillatorclass.h"
-#include "tools/FilterNetwork.h"
-#include "workbench/FilterStage.h"
-#include "workbench/SignalStatistics.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/signal/Filterclass.h"
+#include "core/signal/Oscillatorclass.h"
+#include "core/tools/FilterNetwork.h"
+#include "core/workbench/FilterStage.h"
+#include "core/workbench/SignalStatistics.h"
 
 #include <benchmark/benchmark.h>
 

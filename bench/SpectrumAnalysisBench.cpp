@@ -1,9 +1,10 @@
-#include "audio/WavExports.h"
-#include "audio/WavViews.h"
-#include "audio/WaveFile.h"
-#include "common/Random.h"
-#include "spectrum/SpectrumAnalysis.h"
-#include "tools/FilterNetwork.h"
+#include "core/audio/WavExports.h"
+#include "core/audio/WavViews.h"
+#include "core/audio/WaveFile.h"
+#include "core/audio/WaveFrames.h"
+#include "core/common/Random.h"
+#include "core/spectrum/SpectrumAnalysis.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,14 +12,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <string>
 #include <unistd.h>
 
 using namespace kaldorium;
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
 
 // A stereo 16-bit 44.1 kHz file of `seconds` in /tmp, written once per run and removed at exit.
 class GeneratedFile {
@@ -27,18 +27,14 @@ public:
         : seconds(seconds_), path("/tmp/kaldorium-bench-" + std::to_string(getpid()) + "-" +
                                   std::to_string(seconds) + "s.wav") {
         WaveFile file;
-        file.formatTag = 1;
-        file.channels = 2;
-        file.sampleRate = 44100;
-        file.bitsPerSample = 16;
-        file.blockAlign = 4;
-        file.byteRate = 44100 * 4;
+        file.SetPcmFormat(44100, 2, 16);
         file.CreateForWriting(path);
         const long long frames = 44100LL * seconds;
         for (long long k = 0; k < frames; ++k) {
             const double t = static_cast<double>(k) / 44100.0;
-            file.WriteValue(0.5 * std::sin(kTwoPi * 440.0 * t) + 0.2 * std::sin(kTwoPi * 3001 * t));
-            file.WriteValue(0.3 * std::sin(kTwoPi * 1234.0 * t));
+            file.WriteValue(0.5 * std::sin(2 * std::numbers::pi * 440.0 * t) +
+                            0.2 * std::sin(2 * std::numbers::pi * 3001 * t));
+            file.WriteValue(0.3 * std::sin(2 * std::numbers::pi * 1234.0 * t));
         }
         file.CloseFile();
     }
@@ -71,7 +67,8 @@ void AnalyseFile(benchmark::State &state, bool fft, int threads) {
     for (auto _ : state) {
         WaveFile file;
         file.OpenForReading(path);
-        benchmark::DoNotOptimize(analysis.Run(file, fft, WindowKind::Hamming));
+        WaveFrameSource frames(file);
+        benchmark::DoNotOptimize(analysis.Run(frames, fft, WindowKind::Hamming));
         benchmark::DoNotOptimize(analysis.peak);
     }
     state.counters["N"] = analysis.N;
@@ -134,7 +131,8 @@ void BM_WorkbenchSpectra600s(benchmark::State &state) {
         WaveFile file;
         file.OpenForReading(TenMinutes().path);
         Smoothing chain;
-        benchmark::DoNotOptimize(analysis.Run(file, fft, WindowKind::Hamming, chain));
+        WaveFrameSource frames(file);
+        benchmark::DoNotOptimize(analysis.Run(frames, fft, WindowKind::Hamming, chain));
     }
     state.SetLabel(fft ? "FFT" : "DFT");
     ReportPeakResident(state);
@@ -162,7 +160,8 @@ void BM_WorkbenchBandPassSpectra600s(benchmark::State &state) {
         WaveFile file;
         file.OpenForReading(TenMinutes().path);
         WorkbenchBandPass chain;
-        benchmark::DoNotOptimize(analysis.Run(file, fft, WindowKind::Hamming, chain));
+        WaveFrameSource frames(file);
+        benchmark::DoNotOptimize(analysis.Run(frames, fft, WindowKind::Hamming, chain));
     }
     state.SetLabel(fft ? "FFT" : "DFT");
     state.counters["N"] = analysis.N;
@@ -176,7 +175,7 @@ BENCHMARK(BM_WorkbenchBandPassSpectra600s)
 
 // One block of 441 by the one-bin DFT and by the many-bins evaluation, on one thread.
 void BM_OneBinDFTBlock441(benchmark::State &state) {
-    Complex x[1024], X[1024];
+    ComplexSample x[1024], X[1024];
     double M[1024], P = 0.0;
     for (auto _ : state) {
         for (int n = 0; n < 441; ++n) {

@@ -1,35 +1,36 @@
-#include "spectrum/Transforms.h"
+#include "core/spectrum/Transforms.h"
 
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <cmath>
+#include <numbers>
 #include <utility>
 
 using namespace kaldorium;
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
-
 struct Block {
-    std::array<Complex, kMaxTransformLength> x{};
-    std::array<Complex, kMaxTransformLength> X{};
+    std::array<ComplexSample, kMaxTransformLength> x{};
+    std::array<ComplexSample, kMaxTransformLength> X{};
     std::array<double, kMaxTransformLength> M{};
     double P = 0.0;
 
     // A tone between two bins plus a weaker one, as a WAV block would bring.
     explicit Block(int N) {
         for (int n = 0; n < N; ++n) {
-            x[static_cast<std::size_t>(n)] = {
-                std::sin(kTwoPi * 5.3 * n / N) + 0.25 * std::cos(kTwoPi * 41.0 * n / N), 0.0};
+            x[static_cast<std::size_t>(n)] = {std::sin(2 * std::numbers::pi * 5.3 * n / N) +
+                                                  0.25 *
+                                                      std::cos(2 * std::numbers::pi * 41.0 * n / N),
+                                              0.0};
         }
     }
 };
 
 // The comparison: a textbook in-place iterative radix-2 FFT that precomputes nothing. Each
 // stage takes one cosine and sine and advances its twiddle by a complex product per butterfly.
-void PlainFFT(int N, Complex *a) {
+void PlainFFT(int N, ComplexSample *a) {
     for (int i = 1, j = 0; i < N; ++i) {
         int bit = N >> 1;
         for (; (j & bit) != 0; bit >>= 1) {
@@ -41,7 +42,7 @@ void PlainFFT(int N, Complex *a) {
         }
     }
     for (int length = 2; length <= N; length <<= 1) {
-        const double angle = -kTwoPi / length;
+        const double angle = -2 * std::numbers::pi / length;
         const double stepRe = std::cos(angle);
         const double stepIm = std::sin(angle);
         const int half = length / 2;
@@ -49,8 +50,8 @@ void PlainFFT(int N, Complex *a) {
             double wr = 1.0;
             double wi = 0.0;
             for (int j = 0; j < half; ++j) {
-                Complex &u = a[i + j];
-                Complex &v = a[i + j + half];
+                ComplexSample &u = a[i + j];
+                ComplexSample &v = a[i + j + half];
                 const double vr = v.re * wr - v.im * wi;
                 const double vi = v.re * wi + v.im * wr;
                 v = {u.re - vr, u.im - vi};

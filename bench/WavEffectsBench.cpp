@@ -1,7 +1,7 @@
-#include "audio/WavEffects.h"
-#include "audio/WaveFile.h"
-#include "common/Random.h"
-#include "tools/FilterNetwork.h"
+#include "core/audio/WavEffects.h"
+#include "core/audio/WaveFile.h"
+#include "core/common/Random.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <numbers>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -48,21 +49,16 @@ const BenchFiles &Files() {
     static const BenchFiles files = [] {
         BenchFiles f;
         WaveFile w;
-        w.formatTag = 1;
-        w.channels = 2;
-        w.sampleRate = kRate;
-        w.byteRate = kRate * 4;
-        w.blockAlign = 4;
-        w.bitsPerSample = 16;
+        w.SetPcmFormat(kRate, 2, 16);
         w.CreateForWriting(f.input);
         NoiseGenerator noise;
         std::vector<std::int16_t> block(2 * 4096);
         for (std::uint32_t start = 0; start < kFrames; start += 4096) {
             for (std::uint32_t i = 0; i < 4096; ++i) {
                 const double t = (start + i) / static_cast<double>(kRate);
-                const double x = 0.25 * std::sin(6.283185307179586 * 440.0 * t) +
-                                 0.15 * std::sin(6.283185307179586 * 1000.0 * t) +
-                                 0.1 * std::sin(6.283185307179586 * 5000.0 * t) +
+                const double x = 0.25 * std::sin(2 * std::numbers::pi * 440.0 * t) +
+                                 0.15 * std::sin(2 * std::numbers::pi * 1000.0 * t) +
+                                 0.1 * std::sin(2 * std::numbers::pi * 5000.0 * t) +
                                  0.1 * (noise.Next() / 32767.0 - 0.5);
                 block[2 * i] = static_cast<std::int16_t>(x * 32767.0);
                 block[2 * i + 1] = static_cast<std::int16_t>(-x * 30000.0);

@@ -1,9 +1,9 @@
-#include "audio/WavViews.h"
-#include "audio/WaveFile.h"
-#include "common/Random.h"
-#include "signal/Canvas.h"
-#include "signal/Oscilloscopeclass.h"
-#include "tools/FilterNetwork.h"
+#include "core/audio/WavViews.h"
+#include "core/audio/WaveFile.h"
+#include "core/common/Random.h"
+#include "core/signal/Canvas.h"
+#include "core/signal/Oscilloscopeclass.h"
+#include "core/tools/FilterNetwork.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,12 +26,7 @@ const std::string &LongFile() {
         const std::string p =
             (std::filesystem::temp_directory_path() / "kaldorium-bench-60s.wav").string();
         WaveFile w;
-        w.formatTag = 1;
-        w.channels = 2;
-        w.sampleRate = 44100;
-        w.byteRate = 176400;
-        w.blockAlign = 4;
-        w.bitsPerSample = 16;
+        w.SetPcmFormat(44100, 2, 16);
         w.CreateForWriting(p);
         for (std::uint32_t i = 0; i < kFrames; ++i) {
             w.WriteValue(0.6 * std::sin(0.031 * i));

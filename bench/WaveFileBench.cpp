@@ -1,4 +1,4 @@
-#include "audio/WaveFile.h"
+#include "core/audio/WaveFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,12 +24,7 @@ const std::string &InputFile() {
     static const std::string path = [] {
         const std::string p = BenchPath("kaldorium-bench-in.wav");
         WaveFile w;
-        w.formatTag = 1;
-        w.channels = 2;
-        w.sampleRate = 44100;
-        w.byteRate = 176400;
-        w.blockAlign = 4;
-        w.bitsPerSample = 16;
+        w.SetPcmFormat(44100, 2, 16);
         w.CreateForWriting(p);
         for (std::uint32_t i = 0; i < kSamples; ++i) {
             w.WriteValue(0.8 * std::sin(0.01 * i));

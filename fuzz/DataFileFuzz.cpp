@@ -1,6 +1,6 @@
 // Feeds arbitrary text to the input data file reader: it must never crash, never write past the
 // buffer it is given, and never give more than MaxDataFileValues values, all of them finite.
-#include "workbench/DataFiles.h"
+#include "core/workbench/DataFiles.h"
 
 #include <cmath>
 #include <cstddef>

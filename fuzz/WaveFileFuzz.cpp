@@ -1,6 +1,6 @@
 // Arbitrary bytes as a WAVE file: open it, read every sample, rewind, copy it to a new file and
 // open that again. Besides the sanitizers' findings, any broken promise of the reader traps.
-#include "audio/WaveFile.h"
+#include "core/audio/WaveFile.h"
 
 #include <cstdint>
 #include <cstdio>
