@@ -53,7 +53,7 @@ void Oscilloscope::BindLog(Canvas *target, double left, double right, double bot
     logY = newLogY;
     traceScale[0] = traceScale[1] = 1.0;
     traceShift[0] = traceShift[1] = 0.0;
-    margin = 30;
+    margin = labelMargin;
     sweepOffset = 0.0;
     canvas = target;
     width = canvas->Width();
@@ -61,6 +61,14 @@ void Oscilloscope::BindLog(Canvas *target, double left, double right, double bot
     traces.Resize(width - margin + 1);
     data.Reserve();
     SetRanges(left, right, bottom, top);
+}
+
+void Oscilloscope::SetLabelMargin(int pixels) {
+    labelMargin = pixels;
+    if (canvas != nullptr) {
+        margin = pixels;
+        traces.Resize(width - margin + 1);
+    }
 }
 
 void Oscilloscope::SetRanges(double left, double right, double bottom, double top) {

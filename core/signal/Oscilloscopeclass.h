@@ -74,6 +74,10 @@ public:
     PlotData::Columns columns;
     // Width of the traces in pixels (the projector view draws them wider).
     int traceWidth = 2;
+    // Room left of and below the plotting area for the grid labels; larger labels need more.
+    // Takes effect at once on a bound plot (redraw it) and at every Bind.
+    void SetLabelMargin(int pixels);
+    int LabelMargin() const { return labelMargin; }
     // A logarithmic x axis labels its decades and their 2 and 5 instead of equal divisions.
     bool decadeLabels = false;
 
@@ -129,6 +133,7 @@ private:
 
     TraceRecord traces;
     PlotData data;
+    int labelMargin = 30;
     bool replaying = false;
     int pendingColumn = 0;
     int pendingCount = 0;

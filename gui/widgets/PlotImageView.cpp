@@ -44,8 +44,12 @@ void PlotImage::ApplyProjectorView() {
         font.setPointSizeF(font.pointSizeF() * 1.5);
     }
     canvas.SetTextFont(font);
-    if (scope != nullptr && scope->traceWidth != (projectorView ? 3 : 2)) {
+    // The larger labels need more room beside and below the plotting area.
+    const int labelMargin = projectorView ? 45 : 30;
+    if (scope != nullptr && (scope->traceWidth != (projectorView ? 3 : 2) ||
+                             scope->LabelMargin() != labelMargin)) {
         scope->traceWidth = projectorView ? 3 : 2;
+        scope->SetLabelMargin(labelMargin);
         if (scope->canvas == &canvas) {
             ReplotAsShown();
         }

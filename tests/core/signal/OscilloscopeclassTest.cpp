@@ -97,6 +97,28 @@ TEST_F(OscilloscopeTest, PixelsMapBackToValues) {
     }
 }
 
+TEST_F(OscilloscopeTest, WiderLabelMarginMovesThePlottingAreaAndOutlivesTheNextBind) {
+    scope.Bind(&canvas, 0.0, 5.0, -5.0, 5.0);
+    scope.SetLabelMargin(45);
+    scope.ToPixelX(0.0);
+    EXPECT_EQ(scope.pixelX, 45);
+    scope.ToPixelY(-5.0);
+    EXPECT_EQ(scope.pixelY, 386 - 45);
+    // Cursors on the new area read the plot's own ends, and the next drawing uses it too.
+    EXPECT_EQ(scope.ValueAtX(45), 0.0);
+    EXPECT_EQ(scope.ValueAtY(386 - 45), -5.0);
+    scope.Bind(&canvas, 0.0, 5.0, -5.0, 5.0);
+    EXPECT_EQ(scope.margin, 45);
+    scope.PlotPair(0.0, 1.0, -1.0);
+    scope.PlotPair(5.0, 1.0, -1.0);
+    Oscilloscope::TracePoint read;
+    ASSERT_TRUE(scope.TraceAt(779, scope.PixelRow(1.0), read));
+    EXPECT_EQ(read.value, 1.0);
+    scope.SetLabelMargin(30);
+    scope.ToPixelX(0.0);
+    EXPECT_EQ(scope.pixelX, 30);
+}
+
 TEST_F(OscilloscopeTest, ZeroRangeBecomesOne) {
     scope.Bind(&canvas, 2.0, 2.0, 1.0, 1.0);
     EXPECT_EQ(scope.xRange, 1.0);
