@@ -59,6 +59,7 @@ void Oscilloscope::BindLog(Canvas *target, double left, double right, double bot
     width = canvas->Width();
     height = canvas->Height();
     traces.Resize(width - margin + 1);
+    ForgetRecord();
     data.Reserve();
     SetRanges(left, right, bottom, top);
 }
@@ -68,6 +69,7 @@ void Oscilloscope::SetLabelMargin(int pixels) {
     if (canvas != nullptr) {
         margin = pixels;
         traces.Resize(width - margin + 1);
+        ForgetRecord();
     }
 }
 
@@ -95,10 +97,10 @@ void Oscilloscope::DrawGrid() {
     canvas->ProcessMessages();
     firstPoint = true;
     traces.Clear();
+    ForgetRecord();
     if (!replaying) {
         data.Clear(xRange * sweepOffset);
     }
-    pendingCount = 0;
     // The sweeps draw the same empty grid page after page; a canvas that kept it puts it back.
     const BackgroundKey key{
         {xMin, xMax, yMin, yMax, sweepOffset},
@@ -170,22 +172,14 @@ void Oscilloscope::Replot(const PlotRanges &ranges) {
     replaying = false;
 }
 
-void Oscilloscope::KeepData(double x, double y1, double y2, double value1, double value2, bool draw,
-                            int traceCount) {
-    if (!replaying) {
-        data.Add({x, {y1, y2}, {value1, value2}, draw}, traceCount);
-    }
+void Oscilloscope::ToPixelX(double x) {
+    pixelX = PixelColumn(x);
 }
 
-void Oscilloscope::ToPixelX(double x) {
+int Oscilloscope::PixelColumn(double x) const {
     // px = (width − margin)·(x − xMin)/xRange + margin
-    pixelX = TruncateToPixel((width - margin) * (x - xMin) / xRange + margin);
-    if (pixelX > width) {
-        pixelX = width;
-    }
-    if (pixelX < margin) {
-        pixelX = margin;
-    }
+    const int column = TruncateToPixel((width - margin) * (x - xMin) / xRange + margin);
+    return column > width ? width : (column < margin ? margin : column);
 }
 
 void Oscilloscope::ToPixelY(double y) {
@@ -220,9 +214,17 @@ double Oscilloscope::ValueAtY(int py) const {
 
 void Oscilloscope::PlotJoined(double x, double y1, double y2, bool draw, double value1,
                               double value2, int traceCount) {
-    KeepData(x, y1, y2, value1, value2, draw, traceCount);
+    if (!replaying) {
+        data.Add({x, {y1, y2}, {value1, value2}, draw}, traceCount);
+    }
     ToPixelX(x);
-    Keep(draw, traceCount, {x, y1, value1}, {x, y2, value2});
+    if (!data.Complete() && !replaying) {
+        if (!recordingLive) {
+            CatchUp(true);
+            recordingLive = true;
+        }
+        Keep(pixelX - margin, draw, traceCount, {x, y1, value1}, {x, y2, value2});
+    }
     ToPixelY(y1);
     if (draw) {
         canvas->Line(lastX, lastY1, pixelX, pixelY);
@@ -245,9 +247,31 @@ void Oscilloscope::PlotJoined(double x, double y1, double y2, bool draw, double 
     firstPoint = false;
 }
 
-void Oscilloscope::Keep(bool drawn, int traceCount, const TraceRecord::Sample &first,
-                        const TraceRecord::Sample &second) {
-    const int column = pixelX - margin;
+void Oscilloscope::ForgetRecord() {
+    traces.Clear();
+    recordedPoints = 0;
+    recordingLive = false;
+    pendingCount = 0;
+}
+
+void Oscilloscope::CatchUp(bool all) const {
+    if (recordingLive) {
+        return;
+    }
+    const PlotData::Trace &kept = data.Current();
+    std::size_t end = kept.points.size();
+    if (!all && end > recordedPoints && !kept.points[end - 1].penDown) {
+        --end;
+    }
+    for (; recordedPoints < end; ++recordedPoints) {
+        const PlotData::Point &p = kept.points[recordedPoints];
+        Keep(PixelColumn(p.x) - margin, p.penDown && recordedPoints > 0, kept.traceCount,
+             {p.x, p.plotted[0], p.value[0]}, {p.x, p.plotted[1], p.value[1]});
+    }
+}
+
+void Oscilloscope::Keep(int column, bool drawn, int traceCount, const TraceRecord::Sample &first,
+                        const TraceRecord::Sample &second) const {
     if (!drawn) {
         pendingColumn = column;
         pendingCount = traceCount;
@@ -266,6 +290,7 @@ void Oscilloscope::Keep(bool drawn, int traceCount, const TraceRecord::Sample &f
 }
 
 bool Oscilloscope::TraceAt(int px, int py, TracePoint &out) const {
+    CatchUp(false);
     const double x = ValueAtX(px);
     const double level = ValueAtY(py);
     bool found = false;

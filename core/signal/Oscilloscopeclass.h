@@ -4,6 +4,8 @@
 #include "core/signal/PlotView.h"
 #include "core/signal/TraceRecord.h"
 
+#include <cstddef>
+
 namespace kaldorium {
 
 class Canvas;
@@ -120,24 +122,31 @@ private:
     // are the two samples in their signals' own units.
     void PlotJoined(double x, double y1, double y2, bool draw, double value1, double value2,
                     int traceCount);
-    // Keeps the point just plotted (at pixelX) for the cursors. A point not drawn is kept only
-    // as the start of the next drawn segment.
-    void Keep(bool drawn, int traceCount, const TraceRecord::Sample &first,
-              const TraceRecord::Sample &second);
+    // Keeps a point in column `column` for the cursors. A point not drawn is kept only as the
+    // start of the next drawn segment.
+    void Keep(int column, bool drawn, int traceCount, const TraceRecord::Sample &first,
+              const TraceRecord::Sample &second) const;
+    // Brings the cursors' record up to the kept points. The record is built when a cursor first
+    // reads it, not per plotted point; only points past a full PlotData are kept as they come.
+    // A trailing point not drawn stays out unless `all`: it may still be replaced.
+    void CatchUp(bool all) const;
+    void ForgetRecord();
+    int PixelColumn(double x) const;
 
     // The held traces in light grey, the second dashed, and their legend.
     void DrawHeld();
     void DrawHeldTrace(const PlotData::Trace &trace, int which, Color colour);
-    void KeepData(double x, double y1, double y2, double value1, double value2, bool draw,
-                  int traceCount);
 
-    TraceRecord traces;
     PlotData data;
     int labelMargin = 30;
     bool replaying = false;
-    int pendingColumn = 0;
-    int pendingCount = 0;
-    TraceRecord::Sample pending[2];
+    // The cursors' record, built from `data` on demand (see CatchUp).
+    mutable TraceRecord traces;
+    mutable std::size_t recordedPoints = 0;
+    bool recordingLive = false; // `data` is full: new points go straight into the record
+    mutable int pendingColumn = 0;
+    mutable int pendingCount = 0;
+    mutable TraceRecord::Sample pending[2];
 };
 
 } // namespace kaldorium

@@ -46,8 +46,8 @@ void PlotImage::ApplyProjectorView() {
     canvas.SetTextFont(font);
     // The larger labels need more room beside and below the plotting area.
     const int labelMargin = projectorView ? 45 : 30;
-    if (scope != nullptr && (scope->traceWidth != (projectorView ? 3 : 2) ||
-                             scope->LabelMargin() != labelMargin)) {
+    if (scope != nullptr &&
+        (scope->traceWidth != (projectorView ? 3 : 2) || scope->LabelMargin() != labelMargin)) {
         scope->traceWidth = projectorView ? 3 : 2;
         scope->SetLabelMargin(labelMargin);
         if (scope->canvas == &canvas) {

@@ -535,6 +535,52 @@ TEST_F(TraceReadTest, SweepsReadTheSignalWithoutScaleAndShift) {
     EXPECT_DOUBLE_EQ(Read(t, (-last - 0.25) / 4.0).value, -last);
 }
 
+// The record is built when read: reading while a triggered sweep waits (its unjoined points
+// replacing each other) must leave the same record as reading once at the end.
+TEST_F(TraceReadTest, ReadingWhilePlottingReadsWhatReadingAfterwardsReads) {
+    RecordingCanvas otherCanvas{779, 386};
+    Oscilloscope other;
+    scope.Bind(&canvas, 0.0, 5.0, -1.0, 1.0);
+    other.Bind(&otherCanvas, 0.0, 5.0, -1.0, 1.0);
+    Oscilloscope::TracePoint point;
+    for (int k = 0; k < 900; ++k) {
+        const double x = std::sin(0.07 * k) + 0.3 * std::sin(0.31 * k);
+        scope.PlotTriggered(k == 0, 0.4, 0.02, x, -x, 5.0, 2.0, 2.0);
+        other.PlotTriggered(k == 0, 0.4, 0.02, x, -x, 5.0, 2.0, 2.0);
+        if (k % 7 == 0) {
+            scope.TraceAt(40 + k % 700, 100 + k % 150, point);
+        }
+    }
+    for (int px = 30; px <= 779; px += 11) {
+        for (int py = 0; py <= 356; py += 89) {
+            Oscilloscope::TracePoint a;
+            Oscilloscope::TracePoint b;
+            ASSERT_EQ(scope.TraceAt(px, py, a), other.TraceAt(px, py, b));
+            EXPECT_EQ(a.trace, b.trace) << px << ' ' << py;
+            EXPECT_EQ(a.value, b.value) << px << ' ' << py;
+        }
+    }
+}
+
+// Past the points a plot keeps for zooming and the data out, the cursors still read what
+// is drawn.
+TEST_F(TraceReadTest, PlotsLongerThanTheKeptPointsReadTheirLastSamples) {
+    scope.Bind(&canvas, 0.0, 1.0, -1.0, 1.0);
+    const int n = static_cast<int>(PlotData::MaxPoints) + 1000;
+    Oscilloscope::TracePoint point;
+    for (int k = 0; k < n; ++k) {
+        scope.PlotPair(static_cast<double>(k) / n, -0.5, k < n - 500 ? 0.0 : 0.75);
+        if (k == n - 2000) {
+            EXPECT_EQ(Read(0.5, 0.0).value, 0.0);
+        }
+    }
+    EXPECT_FALSE(scope.Data().Complete());
+    point = Read(1.0, 0.75);
+    EXPECT_EQ(point.trace, 1);
+    EXPECT_EQ(point.value, 0.75);
+    EXPECT_EQ(Read(0.2, -0.5).value, -0.5);
+}
+
 TEST_F(TraceReadTest, SpikesReadTheirTopAndHiddenTracesAreSkipped) {
     // A spectrum's bins: three points each, the middle one at the magnitude over the peak 4.
     scope.Bind(&canvas, 0.0, 100.0, 0.0, 1.0);
