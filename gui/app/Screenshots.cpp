@@ -286,6 +286,16 @@ int main(int argc, char **argv) {
         dftForm->close();
         Wait(200);
 
+        // The data file editor on an example input file.
+        TFileEditForm &editor = windows.fileEditForm;
+        editor.SetFileName(QDir(DataFolder(QStringLiteral("DSIs")))
+                               .filePath(QStringLiteral("DampedOscillation.DSI")));
+        editor.show();
+        Wait(500);
+        ok &= Save(&editor, folder, "editor.png");
+        editor.close();
+        Wait(200);
+
         // The sampling lab from the Tools menu: 7 kHz sampled at 8 kHz with 4 bits folds to
         // 1 kHz, the ideal anti-alias filter shown beside.
         mainForm.findChild<QAction *>(QStringLiteral("SamplingLabItem"))->trigger();

@@ -152,6 +152,7 @@ void TWAVMainForm::DrawPairedSpectra(bool fft) {
             scope.Bind(&canvas, 0.0, static_cast<double>(paired.sampleRate / 2), 0.0, top);
             // The cursors measure frequencies in Hz on this picture.
             Image2->MeasureWith(&scope, PlotImage::Axis::Plain);
+            scope.columns = {"frequency (Hz)", {"input", "filtered input"}, false};
             const double df = static_cast<double>(paired.sampleRate) / paired.N;
             const double shift1 = settings.signal1Shift;
             const double shift2 = settings.signal2Shift;

@@ -222,6 +222,10 @@ void TWAVMainForm::StartView(QPushButton *button, WavView::Kind kind) {
     scope.Bind(&canvas, 0.0, settings.timeScale, -1.0, 1.0);
     // The cursors measure time again after a spectrum.
     Image2->MeasureWith(&scope, PlotImage::Axis::TimeMs);
+    // A test shows the input and its filtered output; the other views two signals of files.
+    const bool test = kind == WavView::Kind::Test;
+    scope.columns = {
+        "time (ms)", {test ? "input" : "signal 1", test ? "output" : "signal 2"}, false};
     traces.TimeScaleLabel->setVisible(true);
     view = std::make_unique<WavView>(kind, settings, noise, network, scope);
     UpdateControls();

@@ -274,6 +274,9 @@ void TDigitalFiltersForm::ConnectHandlers() {
     ConnectFixedPointHandlers();
     GainPlotScreen->MeasureWith(&design.gainPlot, PlotImage::Axis::LogFrequency);
     PhasePlotScreen->MeasureWith(&design.phasePlot, PlotImage::Axis::LogFrequency);
+    // The first trace of each plot is the hidden one above the axis.
+    design.gainPlot.columns = {"frequency (Hz)", {"", "gain (dB)"}, true};
+    design.phasePlot.columns = {"frequency (Hz)", {"", "phase (degrees)"}, true};
     ConnectViews();
     for (PlotImage *plot : {GainPlotScreen, PhasePlotScreen}) {
         plot->SetServices(&services);

@@ -200,6 +200,7 @@ void TDSPMainForm::ConnectDisplay() {
             guarded(this, services, [this](int x, int y) { Image2MouseMove(x, y); }));
     connect(Image2, &PlotImage::resized, this, [this] { RebindDisplay(); });
     Image2->MeasureWith(&scope, PlotImage::Axis::TimeMs);
+    scope.columns = {"time (ms)", {"input", "output"}, false};
     Image2->SetServices(&services);
     Image2->zoomFields = guarded(this, services, [this](const kaldorium::PlotView &shown) {
         traces.ZoomFields(settings, shown);

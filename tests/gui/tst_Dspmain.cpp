@@ -86,6 +86,18 @@ private slots:
         QCOMPARE(s.filterName, std::string("Band Pass"));
     }
 
+    // The display's data out names its columns with their units.
+    void dataOutNamesTimeInputAndOutput() {
+        click("fTest");
+        find<QTimer>("runTimer")->stop();
+        form->RunChunk();
+        click("fTest");
+        const QStringList lines =
+            find<PlotImage>("Image2")->DataText().split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.first(), QStringLiteral("time (ms),input,output"));
+        QVERIFY(lines.size() > 100);
+    }
+
     void mouseOverDisplayShowsValueCoordinates() {
         auto *image = find<PlotImage>("Image2");
         QTest::mouseMove(image, QPoint(30, 0));

@@ -250,6 +250,11 @@ private slots:
         QCOMPARE(services.errors.size(), 1);
         QVERIFY2(services.errors.first().startsWith(QStringLiteral("Floating point")),
                  qPrintable(services.errors.first()));
+        // The error silences the speaker too: nothing more is handed over.
+        QCOMPARE(audio.CurrentState(), AudioStream::State::Closed);
+        const long long pushed = audio.PushedFrames();
+        playRun(0.1);
+        QCOMPARE(audio.PushedFrames(), pushed);
     }
 
     void indicatorsClippingAndDropouts() {
