@@ -43,8 +43,8 @@ public:
     // The sweep's clock in seconds; a wall clock unless a test sets its own.
     std::function<double()> clock;
 
-    // The rate the sound is made at, frames per second.
-    static constexpr double OutputRate = 44100.0;
+    // The rate the sound is made at, frames per second, without a sound device to ask.
+    static constexpr double DefaultOutputRate = 44100.0;
     // How long "Play" sounds, s.
     static constexpr double PlaySeconds = 4.0;
     // The longest sweep that can be listened to, s (its sound is written out first).
@@ -121,6 +121,9 @@ private:
     void SaveWavClick();
     void SendToWorkbenchClick();
     double Now() const;
+    // The sound device's own rate (the lab resamples to it, so that nothing else does), or
+    // DefaultOutputRate without a device.
+    static double DeviceRate();
 
     UiServices &services;
     SoundPlayer &player;
@@ -136,6 +139,7 @@ private:
     double sweepSeconds = 10.0;
     double sweepStart = 0.0;
     long long sweepFrames = 0;
+    double outputRate = DefaultOutputRate; // of the sound being made
     bool playing = false;
     QElapsedTimer wallClock;
     QTemporaryDir soundFolder;

@@ -7,8 +7,10 @@
 #include "gui/services/UiServices.h"
 #include "gui/widgets/NumberEdit.h"
 
+#include <QAudioDevice>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMediaDevices>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -33,6 +35,11 @@ QString TSamplingForm::SoundFile() const {
                                  : QString();
 }
 
+double TSamplingForm::DeviceRate() {
+    const int rate = QMediaDevices::defaultAudioOutput().preferredFormat().sampleRate();
+    return rate >= 8000 && rate <= 192000 ? rate : DefaultOutputRate;
+}
+
 double TSamplingForm::Now() const {
     return clock();
 }
@@ -51,6 +58,7 @@ void TSamplingForm::PlayClick() {
 }
 
 bool TSamplingForm::WritePlaySound() {
+    outputRate = DeviceRate();
     return WriteSound(signal.Settings(), PlaySeconds, false);
 }
 
@@ -62,7 +70,7 @@ bool TSamplingForm::WriteSound(const SamplingSettings &settings, double seconds,
     // The player may still hold the file of the last sound.
     StopSound();
     std::string error;
-    if (!WriteReconstructedWav(SoundFile().toStdString(), settings, seconds, OutputRate, swept,
+    if (!WriteReconstructedWav(SoundFile().toStdString(), settings, seconds, outputRate, swept,
                                error)) {
         services.ShowError(this, QString::fromStdString(error));
         return false;
@@ -121,8 +129,9 @@ void TSamplingForm::SweepClick() {
                                      .arg(General(MaxListenSeconds)));
         return;
     }
-    if (!sweep.Start(settings, sweepSeconds, OutputRate)) {
-        const std::string why = PlaybackError(settings, OutputRate);
+    outputRate = DeviceRate();
+    if (!sweep.Start(settings, sweepSeconds, outputRate)) {
+        const std::string why = PlaybackError(settings, outputRate);
         services.ShowError(this, why.empty() ? QStringLiteral("The sweep cannot start")
                                              : QString::fromStdString(why));
         return;
@@ -147,7 +156,7 @@ void TSamplingForm::SweepTick() {
     }
     // The sweep's frames are its clock: as many as the time gone by holds.
     std::array<double, 2048> scratch{};
-    long long due = std::llround((Now() - sweepStart) * OutputRate) - sweepFrames;
+    long long due = std::llround((Now() - sweepStart) * outputRate) - sweepFrames;
     while (due > 0 && sweep.Running()) {
         const auto n = static_cast<int>(std::min<long long>(due, scratch.size()));
         const int made = sweep.Step(std::span<double>(scratch.data(), static_cast<std::size_t>(n)));
