@@ -184,6 +184,11 @@ private slots:
         QCOMPARE(services.shown[0].title, QStringLiteral("About Kaldorium"));
         QVERIFY(services.shown[0].text.contains(QStringLiteral("Licence")));
         QVERIFY(services.shown[0].text.contains(QString::fromLatin1(qVersion())));
+        // The program's own version and what it is built on.
+        QVERIFY(services.shown[0].text.contains(
+            QRegularExpression(QStringLiteral("^Kaldorium \\d+\\.\\d+"))));
+        QVERIFY(services.shown[0].text.contains(QStringLiteral("Libraries used: Qt")));
+        QVERIFY(services.shown[0].text.contains(QStringLiteral("GStreamer")));
     }
 
     // The screenshots are drawn at a width the guide's window shows, also on a page reached by
