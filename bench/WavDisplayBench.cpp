@@ -77,7 +77,6 @@ public:
     void FillRect(int, int, int, int) override {}
     void Line(int x1, int, int, int) override { benchmark::DoNotOptimize(x1); }
     void TextOut(int, int, const std::string &) override {}
-    void ProcessMessages() override {}
 };
 
 // The anchor of the next: the same stepper (Test, the workbench's default band pass, the same

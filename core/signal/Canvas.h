@@ -59,9 +59,6 @@ public:
     }
     virtual int TextHeight() const { return 15; }
 
-    // Lets the toolkit handle pending window messages (user input during long plots).
-    virtual void ProcessMessages() = 0;
-
     // A canvas may keep one drawn background and put it back instead of having it drawn again.
     // RestoreBackground answers whether it did; a canvas that keeps nothing always says no.
     virtual bool RestoreBackground(const BackgroundKey &) { return false; }

@@ -94,7 +94,6 @@ void Oscilloscope::SetRanges(double left, double right, double bottom, double to
 }
 
 void Oscilloscope::DrawGrid() {
-    canvas->ProcessMessages();
     firstPoint = true;
     traces.Clear();
     ForgetRecord();

@@ -321,10 +321,6 @@ void ImageCanvas::SetTextFont(const QFont &font) {
     textFont = font;
 }
 
-// Long work lets messages run between its chunks (ChunkDriver) or through its MessagePump;
-// a plot never does in the middle of drawing.
-void ImageCanvas::ProcessMessages() {}
-
 bool ImageCanvas::RestoreBackground(const kaldorium::BackgroundKey &key) {
     if (background.isNull() || background.size() != image.size() || !(key == backgroundKey) ||
         backgroundFill != fill) {

@@ -33,7 +33,6 @@ public:
     void TextOut(int x, int y, const std::string &text) override;
     int TextWidth(const std::string &text) const override;
     int TextHeight() const override;
-    void ProcessMessages() override;
     bool RestoreBackground(const kaldorium::BackgroundKey &key) override;
     void SaveBackground(const kaldorium::BackgroundKey &key) override;
 

@@ -11,7 +11,7 @@ namespace kaldorium::test {
 // A canvas that records every drawing call with the pen in force, for checking what a plot drew.
 class RecordingCanvas : public Canvas {
 public:
-    enum class Op { Rectangle, FillRect, Line, Text, ProcessMessages };
+    enum class Op { Rectangle, FillRect, Line, Text };
 
     struct Call {
         Op op;
@@ -43,9 +43,6 @@ public:
     }
     void TextOut(int x, int y, const std::string &text) override {
         Record({Op::Text, x, y, 0, 0, text, pen, penWidth});
-    }
-    void ProcessMessages() override {
-        Record({Op::ProcessMessages, 0, 0, 0, 0, {}, pen, penWidth});
     }
 
     std::vector<Call> Only(Op op) const {
