@@ -201,6 +201,36 @@ private slots:
                  qPrintable(QString::number(lastLoud - heardAtChange)));
     }
 
+    // The filter's own fields are heard as soon as the oscillator's: four times the
+    // amplification, four times as loud within 100 ms of Enter.
+    void filterChangeIsHeardWithin100Ms() {
+        realTime(QStringLiteral("1×"), QStringLiteral("Output"));
+        click("fTest");
+        playRun(0.5);
+        const long long heardAtChange = audio.PlayedFrames();
+        const std::vector<double> before = audio.GivenSamples();
+        double loudest = 0.0;
+        for (std::size_t i = before.size() / 2; i < before.size(); ++i) {
+            loudest = std::max(loudest, std::abs(before[i]));
+        }
+        QVERIFY(loudest > 0.0);
+        const QString amplification = find<QLineEdit>("sfAmplification")->text();
+        enterText("sfAmplification", QString::number(4.0 * amplification.toDouble()));
+        playRun(0.3);
+        const std::vector<double> given = audio.GivenSamples();
+        std::size_t firstLouder = given.size();
+        for (std::size_t i = static_cast<std::size_t>(heardAtChange); i < given.size(); ++i) {
+            if (std::abs(given[i]) > 2.0 * loudest) {
+                firstLouder = i;
+                break;
+            }
+        }
+        QVERIFY(firstLouder < given.size());
+        QVERIFY2(static_cast<double>(firstLouder - heardAtChange) < 0.1 * 40000,
+                 qPrintable(QString::number(firstLouder - heardAtChange)));
+        click("fTest");
+    }
+
     // A pole dragged in the pole-zero window while the designed filter runs in real time: the
     // run goes on with the new set (not started again); dragged outside the circle, it overflows
     // and ends with the floating-point error.
