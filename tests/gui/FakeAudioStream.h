@@ -35,8 +35,8 @@ public:
             told = true;
             return false;
         }
-        const std::string why =
-            feed.Configure(rate, channels, rate, kaldorium::SpeakerFormat::Float32);
+        const std::string why = feed.Configure(rate, channels, deviceRate > 0.0 ? deviceRate : rate,
+                                               kaldorium::SpeakerFormat::Float32);
         if (!why.empty()) {
             state = State::Refused;
             notice = error = QString::fromStdString(why);
@@ -98,6 +98,7 @@ public:
     }
 
     bool noDevice = false;
+    double deviceRate = 0.0; // 0: the device plays the stream's own rate
     double now = 0.0;
     std::vector<Given> given;
     std::vector<float> heard; // interleaved, as the speaker got them

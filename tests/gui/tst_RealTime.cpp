@@ -306,6 +306,24 @@ private slots:
         click("oTest");
     }
 
+    // A rate the device cannot play is named in the window; the run goes on, paced and silent.
+    void refusedRateIsNamedAndTheRunGoesOnSilently() {
+        enterText("soFrequency", QStringLiteral("1"));
+        enterText("soSamples", QStringLiteral("50"));
+        audio.deviceRate = 48000.0;
+        realTime(QStringLiteral("1×"), QStringLiteral("Output"));
+        click("fTest");
+        QCOMPARE(status(), QStringLiteral("The sound device cannot play a sample rate of 50 Hz"));
+        playRun(1.0);
+        QVERIFY(form->IsRunning());
+        QVERIFY2(std::abs(form->RunSamples() - 50.0) <= 5.0,
+                 qPrintable(QString::number(form->RunSamples())));
+        QCOMPARE(audio.PushedFrames(), 0LL);
+        click("fTest");
+        QVERIFY(!form->IsRunning());
+        QVERIFY(services.errors.isEmpty());
+    }
+
     void noDeviceSaysSoOnceAndListensOff() {
         audio.noDevice = true;
         realTime(QStringLiteral("1×"), QStringLiteral("Output"));
