@@ -165,6 +165,10 @@ private slots:
     void slowerSpeedsRunSilentlyByTheClock() {
         realTime(QStringLiteral("1/100×"), QStringLiteral("Output"));
         click("oTest");
+        // The display is stepped at about the screen's rate, 30 to 60 times a second (or a
+        // little faster), not once per sample.
+        const int tick = find<QTimer>("runTimer")->interval();
+        QVERIFY2(tick >= 14 && tick <= 34, qPrintable(QString::number(tick)));
         playRun(2.0);
         QVERIFY2(std::abs(form->RunSamples() - 800.0) <= 40.0,
                  qPrintable(QString::number(form->RunSamples())));
