@@ -45,7 +45,7 @@ void PlotImage::ApplyProjectorView() {
     }
     canvas.SetTextFont(font);
     // The larger labels need more room beside and below the plotting area.
-    const int labelMargin = projectorView ? 45 : 30;
+    const int labelMargin = projectorView ? 60 : 30;
     if (scope != nullptr &&
         (scope->traceWidth != (projectorView ? 3 : 2) || scope->LabelMargin() != labelMargin)) {
         scope->traceWidth = projectorView ? 3 : 2;
