@@ -134,6 +134,213 @@ void WhileModal(QDialog &dialog, const std::function<void()> &open,
     open();
 }
 
+// The workbench running, and the Bode plots of its band pass.
+bool ShootWorkbenchAndBode(ProgramWindows &windows, const QString &folder) {
+    bool ok = true;
+    TDSPMainForm &mainForm = windows.mainForm;
+    TGraphForm &graphForm = windows.graphForm;
+    // The workbench: a band pass test at its centre frequency, a few sweeps drawn.
+    mainForm.show();
+    Wait(300);
+    Click(&mainForm, "fTest");
+    Wait(1500);
+    ok &= Save(&mainForm, folder, "workbench.png");
+    if (mainForm.IsRunning()) {
+        Click(&mainForm, "fTest");
+    }
+
+    // The Bode plot of the workbench's band pass.
+    WhileModal(
+        graphForm, [&] { Click(&mainForm, "MakeBodePlot"); },
+        [&] { return graphForm.LastPlotMilliseconds() > 0.0; },
+        [&] { ok &= Save(&graphForm, folder, "bode.png"); });
+
+    // The same band pass held, run again at Q 2, zoomed about 2 kHz, with its group delay.
+    auto *gainPlot = graphForm.findChild<PlotImage *>(QStringLiteral("GainPlot"));
+    auto plotted = [&] { return gainPlot->isVisible(); };
+    WhileModal(
+        graphForm, [&] { Click(&mainForm, "MakeBodePlot"); }, plotted,
+        [&] { gainPlot->HoldTraces(); });
+    Enter(&mainForm, "sQfactor", QStringLiteral("2"));
+    WhileModal(
+        graphForm, [&] { Click(&mainForm, "MakeBodePlot"); }, plotted,
+        [&] {
+            Click(&graphForm, "ShowGroupDelay");
+            Wait(200);
+            gainPlot->ZoomAt(QPoint(gainPlot->width() * 3 / 4, 100), 3.0, false);
+            Wait(200);
+            ok &= Save(&graphForm, folder, "bode-zoom-held.png");
+            Click(&graphForm, "ShowGroupDelay");
+            gainPlot->ClearHeld();
+        });
+    Enter(&mainForm, "sQfactor", QStringLiteral("10"));
+    return ok;
+}
+
+// The designer, the filter network and the analogue calculator.
+bool ShootDesignTools(ProgramWindows &windows, const QString &folder) {
+    bool ok = true;
+    TDSPMainForm &mainForm = windows.mainForm;
+    TAnalogueFiltersForm &analogueForm = windows.analogueForm;
+    TDigitalFiltersForm &digitalForm = windows.digitalForm;
+    TFilterNetworkForm &networkForm = windows.networkForm;
+    // The designer: a low pass near the upper end with its analogue prototype, which the
+    // digital set meets at f0 and leaves towards Nyquist.
+    WhileModal(
+        digitalForm, [&] { Click(&mainForm, "DigitalFiltersDesign"); }, [] { return true; },
+        [&] {
+            Click(&digitalForm, "ShowAnalogue");
+            for (QAbstractButton *radio : digitalForm.findChildren<QAbstractButton *>()) {
+                if (radio->text() == QLatin1String("Low Pass")) {
+                    Click(radio);
+                }
+            }
+            Enter(&digitalForm, "sfFrequency", QStringLiteral("5000"));
+            Enter(&digitalForm, "sQfactor", QStringLiteral("2"));
+            Enter(&digitalForm, "sfAmplification", QStringLiteral("1"));
+            Find(&digitalForm, "BodePlot")->setFocus();
+            Click(&digitalForm, "BodePlot");
+            ok &= Save(&digitalForm, folder, "designer.png");
+        });
+
+    // The filter network: a band pass in the first branch, a high pass and a low pass in
+    // series in the second.
+    WhileModal(
+        networkForm, [&] { Click(&mainForm, "DesignNetwork"); }, [] { return true; },
+        [&] {
+            const struct {
+                const char *prefix;
+                int type;
+            } used[] = {{"FA1", 0}, {"FA2", 2}, {"FB2", 3}};
+            for (const auto &stage : used) {
+                const QByteArray prefix(stage.prefix);
+                Find<QComboBox>(&networkForm, (prefix + "_Type").constData())
+                    ->setCurrentIndex(stage.type);
+                Click(&networkForm, (prefix + "_Use").constData());
+            }
+            Find(&networkForm, "SetDesign")->setFocus();
+            ok &= Save(&networkForm, folder, "network.png");
+        });
+
+    // The analogue calculator: the components of a band pass.
+    WhileModal(
+        analogueForm, [&] { Click(&mainForm, "AnalogueFiltersDesign"); }, [] { return true; },
+        [&] {
+            auto *tabs = Find<QTabWidget>(&analogueForm, "PageControl1");
+            tabs->setCurrentWidget(Find(&analogueForm, "BandPass_Tab"));
+            Enter(&analogueForm, "BW0", QStringLiteral("10"));
+            Enter(&analogueForm, "BQ", QStringLiteral("5"));
+            Enter(&analogueForm, "BA0", QStringLiteral("2"));
+            Find(&analogueForm, "BComponents")->setFocus();
+            Click(&analogueForm, "BComponents");
+            ok &= Save(&analogueForm, folder, "analogue.png");
+        });
+    return ok;
+}
+
+// The WAV workbench, and the spectrum window and spectrogram on its example files.
+bool ShootWavAndSpectra(ProgramWindows &windows, ScriptedServices &services,
+                        const QString &folder) {
+    bool ok = true;
+    TDSPMainForm &mainForm = windows.mainForm;
+    TWAVMainForm &wavForm = windows.wavForm;
+    TDFTMainForm *dftForm = &windows.dftForm;
+    // The WAV workbench with an example file and its view. The example files are named
+    // from the program's folder, as a user sees them there.
+    QDir::setCurrent(DataRoot());
+    const QString chord = QStringLiteral("WAVs/Chord-16bit-stereo.wav");
+    if (!QFileInfo::exists(chord)) {
+        throw std::runtime_error("no example files in " + DataRoot().toStdString() + "WAVs");
+    }
+    Click(&mainForm, "WaveFiles");
+    Wait(300);
+    services.openAnswers.enqueue(chord);
+    Click(&wavForm, "GetInputFile");
+    Enter(&wavForm, "sTimeScale", QStringLiteral("25"));
+    Click(&wavForm, "iView");
+    // The view steps by hand, chunk by chunk, until it has nearly filled its first 25 ms
+    // page (two chunks); then it is stopped.
+    Find<QTimer>(&wavForm, "viewTimer")->stop();
+    while (wavForm.IsViewRunning() && wavForm.ViewSamples() < 1000) {
+        wavForm.ViewChunk();
+    }
+    // Stopped, the view keeps its traces and the window shows its idle controls.
+    if (wavForm.IsViewRunning()) {
+        Click(&wavForm, "iView");
+    }
+    Wait(100);
+    ok &= Save(&wavForm, folder, "wav.png");
+    wavForm.close();
+
+    // The spectrum window on the same file, Hamming-weighted.
+    dftForm->show();
+    Wait(300);
+    ok &= dftForm->Analyse(chord, true, 0);
+    // The bins up to about 2.8 kHz, where the chord's partials lie.
+    Enter(dftForm, "sTo_Sample", QStringLiteral("32"));
+    ok &= Save(dftForm, folder, "spectrum.png");
+    // Its spectrogram view on the speech-like example, whose formants move in time.
+    Find<QComboBox>(dftForm, "ViewKind")->setCurrentIndex(1);
+    ok &= dftForm->Analyse(QStringLiteral("WAVs/SpeechLike-16bit-mono.wav"), true, 0);
+    Wait(200);
+    ok &= Save(dftForm, folder, "spectrogram.png");
+    dftForm->close();
+    Wait(200);
+    return ok;
+}
+
+// The data file editor, the sampling lab, and the poles and zeros of a rounded design.
+bool ShootEditorAndLabs(ProgramWindows &windows, const QString &folder) {
+    bool ok = true;
+    TDSPMainForm &mainForm = windows.mainForm;
+    TDigitalFiltersForm &digitalForm = windows.digitalForm;
+    // The data file editor on an example input file.
+    TFileEditForm &editor = windows.fileEditForm;
+    editor.SetFileName(
+        QDir(DataFolder(QStringLiteral("DSIs"))).filePath(QStringLiteral("DampedOscillation.DSI")));
+    editor.show();
+    Wait(500);
+    ok &= Save(&editor, folder, "editor.png");
+    editor.close();
+    Wait(200);
+
+    // The sampling lab from the Tools menu: 7 kHz sampled at 8 kHz with 4 bits folds to
+    // 1 kHz, the ideal anti-alias filter shown beside.
+    mainForm.findChild<QAction *>(QStringLiteral("SamplingLabItem"))->trigger();
+    TSamplingForm &lab = windows.samplingForm;
+    Wait(300);
+    Enter(&lab, "SignalFrequency", QStringLiteral("7000"));
+    Enter(&lab, "Bits", QStringLiteral("4"));
+    ok &= Save(&lab, folder, "samplinglab.png");
+    lab.close();
+    Wait(200);
+    // Poles and zeros of the designed filter, a 4th-order low pass rounded to 8 bits: the
+    // rounded poles (hollow) have left the exact ones.
+    Click(&mainForm, "DesignedFilter");
+    TPoleZeroForm &poleZeroForm = windows.poleZeroForm;
+    WhileModal(
+        digitalForm, [&] { Click(&mainForm, "DigitalFiltersDesign"); }, [] { return true; },
+        [&] {
+            for (QAbstractButton *radio : digitalForm.findChildren<QAbstractButton *>()) {
+                if (radio->text() == QLatin1String("Low Pass") ||
+                    radio->text() == QLatin1String("4th")) {
+                    Click(radio);
+                }
+            }
+            Enter(&digitalForm, "sfFrequency", QStringLiteral("1500"));
+            Enter(&digitalForm, "sQfactor", QStringLiteral("3"));
+            Find<QComboBox>(&digitalForm, "CoefficientBits")->setCurrentIndex(1);
+            Find(&digitalForm, "BodePlot")->setFocus();
+            Click(&digitalForm, "BodePlot");
+            ok &= Save(&digitalForm, folder, "designer-rounded.png");
+            Click(&digitalForm, "PoleZeroPlot");
+            Wait(300);
+            ok &= Save(&poleZeroForm, folder, "polezero.png");
+            poleZeroForm.close();
+        });
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -148,189 +355,11 @@ int main(int argc, char **argv) {
     bool ok = true;
     try {
         ProgramWindows windows(services);
-        TDSPMainForm &mainForm = windows.mainForm;
-        TGraphForm &graphForm = windows.graphForm;
-        TAnalogueFiltersForm &analogueForm = windows.analogueForm;
-        TDigitalFiltersForm &digitalForm = windows.digitalForm;
-        TFilterNetworkForm &networkForm = windows.networkForm;
-        TWAVMainForm &wavForm = windows.wavForm;
-        TDFTMainForm *dftForm = &windows.dftForm;
-
-        // The workbench: a band pass test at its centre frequency, a few sweeps drawn.
-        mainForm.show();
-        Wait(300);
-        Click(&mainForm, "fTest");
-        Wait(1500);
-        ok &= Save(&mainForm, folder, "workbench.png");
-        if (mainForm.IsRunning()) {
-            Click(&mainForm, "fTest");
-        }
-
-        // The Bode plot of the workbench's band pass.
-        WhileModal(
-            graphForm, [&] { Click(&mainForm, "MakeBodePlot"); },
-            [&] { return graphForm.LastPlotMilliseconds() > 0.0; },
-            [&] { ok &= Save(&graphForm, folder, "bode.png"); });
-
-        // The same band pass held, run again at Q 2, zoomed about 2 kHz, with its group delay.
-        auto *gainPlot = graphForm.findChild<PlotImage *>(QStringLiteral("GainPlot"));
-        auto plotted = [&] { return gainPlot->isVisible(); };
-        WhileModal(
-            graphForm, [&] { Click(&mainForm, "MakeBodePlot"); }, plotted,
-            [&] { gainPlot->HoldTraces(); });
-        Enter(&mainForm, "sQfactor", QStringLiteral("2"));
-        WhileModal(
-            graphForm, [&] { Click(&mainForm, "MakeBodePlot"); }, plotted,
-            [&] {
-                Click(&graphForm, "ShowGroupDelay");
-                Wait(200);
-                gainPlot->ZoomAt(QPoint(gainPlot->width() * 3 / 4, 100), 3.0, false);
-                Wait(200);
-                ok &= Save(&graphForm, folder, "bode-zoom-held.png");
-                Click(&graphForm, "ShowGroupDelay");
-                gainPlot->ClearHeld();
-            });
-        Enter(&mainForm, "sQfactor", QStringLiteral("10"));
-
-        // The designer: a low pass near the upper end with its analogue prototype, which the
-        // digital set meets at f0 and leaves towards Nyquist.
-        WhileModal(
-            digitalForm, [&] { Click(&mainForm, "DigitalFiltersDesign"); }, [] { return true; },
-            [&] {
-                Click(&digitalForm, "ShowAnalogue");
-                for (QAbstractButton *radio : digitalForm.findChildren<QAbstractButton *>()) {
-                    if (radio->text() == QLatin1String("Low Pass")) {
-                        Click(radio);
-                    }
-                }
-                Enter(&digitalForm, "sfFrequency", QStringLiteral("5000"));
-                Enter(&digitalForm, "sQfactor", QStringLiteral("2"));
-                Enter(&digitalForm, "sfAmplification", QStringLiteral("1"));
-                Find(&digitalForm, "BodePlot")->setFocus();
-                Click(&digitalForm, "BodePlot");
-                ok &= Save(&digitalForm, folder, "designer.png");
-            });
-
-        // The filter network: a band pass in the first branch, a high pass and a low pass in
-        // series in the second.
-        WhileModal(
-            networkForm, [&] { Click(&mainForm, "DesignNetwork"); }, [] { return true; },
-            [&] {
-                const struct {
-                    const char *prefix;
-                    int type;
-                } used[] = {{"FA1", 0}, {"FA2", 2}, {"FB2", 3}};
-                for (const auto &stage : used) {
-                    const QByteArray prefix(stage.prefix);
-                    Find<QComboBox>(&networkForm, (prefix + "_Type").constData())
-                        ->setCurrentIndex(stage.type);
-                    Click(&networkForm, (prefix + "_Use").constData());
-                }
-                Find(&networkForm, "SetDesign")->setFocus();
-                ok &= Save(&networkForm, folder, "network.png");
-            });
-
-        // The analogue calculator: the components of a band pass.
-        WhileModal(
-            analogueForm, [&] { Click(&mainForm, "AnalogueFiltersDesign"); }, [] { return true; },
-            [&] {
-                auto *tabs = Find<QTabWidget>(&analogueForm, "PageControl1");
-                tabs->setCurrentWidget(Find(&analogueForm, "BandPass_Tab"));
-                Enter(&analogueForm, "BW0", QStringLiteral("10"));
-                Enter(&analogueForm, "BQ", QStringLiteral("5"));
-                Enter(&analogueForm, "BA0", QStringLiteral("2"));
-                Find(&analogueForm, "BComponents")->setFocus();
-                Click(&analogueForm, "BComponents");
-                ok &= Save(&analogueForm, folder, "analogue.png");
-            });
-
-        // The WAV workbench with an example file and its view. The example files are named
-        // from the program's folder, as a user sees them there.
-        QDir::setCurrent(DataRoot());
-        const QString chord = QStringLiteral("WAVs/Chord-16bit-stereo.wav");
-        if (!QFileInfo::exists(chord)) {
-            throw std::runtime_error("no example files in " + DataRoot().toStdString() + "WAVs");
-        }
-        Click(&mainForm, "WaveFiles");
-        Wait(300);
-        services.openAnswers.enqueue(chord);
-        Click(&wavForm, "GetInputFile");
-        Enter(&wavForm, "sTimeScale", QStringLiteral("25"));
-        Click(&wavForm, "iView");
-        // The view steps by hand, chunk by chunk, until it has nearly filled its first 25 ms
-        // page (two chunks); then it is stopped.
-        Find<QTimer>(&wavForm, "viewTimer")->stop();
-        while (wavForm.IsViewRunning() && wavForm.ViewSamples() < 1000) {
-            wavForm.ViewChunk();
-        }
-        // Stopped, the view keeps its traces and the window shows its idle controls.
-        if (wavForm.IsViewRunning()) {
-            Click(&wavForm, "iView");
-        }
-        Wait(100);
-        ok &= Save(&wavForm, folder, "wav.png");
-        wavForm.close();
-
-        // The spectrum window on the same file, Hamming-weighted.
-        dftForm->show();
-        Wait(300);
-        ok &= dftForm->Analyse(chord, true, 0);
-        // The bins up to about 2.8 kHz, where the chord's partials lie.
-        Enter(dftForm, "sTo_Sample", QStringLiteral("32"));
-        ok &= Save(dftForm, folder, "spectrum.png");
-        // Its spectrogram view on the speech-like example, whose formants move in time.
-        Find<QComboBox>(dftForm, "ViewKind")->setCurrentIndex(1);
-        ok &= dftForm->Analyse(QStringLiteral("WAVs/SpeechLike-16bit-mono.wav"), true, 0);
-        Wait(200);
-        ok &= Save(dftForm, folder, "spectrogram.png");
-        dftForm->close();
-        Wait(200);
-
-        // The data file editor on an example input file.
-        TFileEditForm &editor = windows.fileEditForm;
-        editor.SetFileName(QDir(DataFolder(QStringLiteral("DSIs")))
-                               .filePath(QStringLiteral("DampedOscillation.DSI")));
-        editor.show();
-        Wait(500);
-        ok &= Save(&editor, folder, "editor.png");
-        editor.close();
-        Wait(200);
-
-        // The sampling lab from the Tools menu: 7 kHz sampled at 8 kHz with 4 bits folds to
-        // 1 kHz, the ideal anti-alias filter shown beside.
-        mainForm.findChild<QAction *>(QStringLiteral("SamplingLabItem"))->trigger();
-        TSamplingForm &lab = windows.samplingForm;
-        Wait(300);
-        Enter(&lab, "SignalFrequency", QStringLiteral("7000"));
-        Enter(&lab, "Bits", QStringLiteral("4"));
-        ok &= Save(&lab, folder, "samplinglab.png");
-        lab.close();
-        Wait(200);
-        // Poles and zeros of the designed filter, a 4th-order low pass rounded to 8 bits: the
-        // rounded poles (hollow) have left the exact ones.
-        Click(&mainForm, "DesignedFilter");
-        TPoleZeroForm &poleZeroForm = windows.poleZeroForm;
-        WhileModal(
-            digitalForm, [&] { Click(&mainForm, "DigitalFiltersDesign"); }, [] { return true; },
-            [&] {
-                for (QAbstractButton *radio : digitalForm.findChildren<QAbstractButton *>()) {
-                    if (radio->text() == QLatin1String("Low Pass") ||
-                        radio->text() == QLatin1String("4th")) {
-                        Click(radio);
-                    }
-                }
-                Enter(&digitalForm, "sfFrequency", QStringLiteral("1500"));
-                Enter(&digitalForm, "sQfactor", QStringLiteral("3"));
-                Find<QComboBox>(&digitalForm, "CoefficientBits")->setCurrentIndex(1);
-                Find(&digitalForm, "BodePlot")->setFocus();
-                Click(&digitalForm, "BodePlot");
-                ok &= Save(&digitalForm, folder, "designer-rounded.png");
-                Click(&digitalForm, "PoleZeroPlot");
-                Wait(300);
-                ok &= Save(&poleZeroForm, folder, "polezero.png");
-                poleZeroForm.close();
-            });
-        mainForm.close();
+        ok &= ShootWorkbenchAndBode(windows, folder);
+        ok &= ShootDesignTools(windows, folder);
+        ok &= ShootWavAndSpectra(windows, services, folder);
+        ok &= ShootEditorAndLabs(windows, folder);
+        windows.mainForm.close();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "failed: %s\n", e.what());
         return 1;
