@@ -128,29 +128,21 @@ void DigitalFilterDesign::ClearPlots() {
     Notify(Plots);
 }
 
-void DigitalFilterDesign::Recompute() {
-    if (!ready) {
-        return;
-    }
-    designType = filterTypeIndex;
-    texts.sTs = Workbench().SamplingPeriodText();
-    ts = ParseDouble(texts.sTs);
-    Notify(SamplingPeriod);
-    if (designType == UnknownType) {
-        return;
-    }
-    ClearPlots();
+namespace {
 
-    const FloatingPointGuard::Nested check;
+// The bilinear image of the analogue prototype of section type `designType` (1 band reject,
+// 2 high pass, 3 low pass, otherwise band pass), multiplied by Ts²·(1 + z⁻¹)², unnormalised.
+void BilinearSection(int designType, double f0, double q, double ts, double (&num)[3],
+                     double (&den)[3]) {
     // ωa = (2/Ts)·tan(ω0·Ts/2), k = ωa/Q, W = ωa²·Ts²
     const double omega0 = f0 * 2 * std::numbers::pi;
     const double omegaWarped = (2.0 / ts) * std::tan(omega0 * ts * 0.5);
     const double k = omegaWarped / q;
     const double w = omegaWarped * omegaWarped * ts * ts;
 
-    // The bilinear image of the analogue prototype, multiplied by Ts²·(1 + z⁻¹)², unnormalised.
-    double num[3];
-    double den[3] = {2.0 * ts * k + 4.0 + w, 2.0 * w - 8.0, 4.0 - 2.0 * ts * k + w};
+    den[0] = 2.0 * ts * k + 4.0 + w;
+    den[1] = 2.0 * w - 8.0;
+    den[2] = 4.0 - 2.0 * ts * k + w;
     switch (designType) {
     case 1: // s² + ωa²
         num[0] = w + 4.0;
@@ -173,6 +165,27 @@ void DigitalFilterDesign::Recompute() {
         num[2] = -2.0 * ts * k;
         break;
     }
+}
+
+} // namespace
+
+void DigitalFilterDesign::Recompute() {
+    if (!ready) {
+        return;
+    }
+    designType = filterTypeIndex;
+    texts.sTs = Workbench().SamplingPeriodText();
+    ts = ParseDouble(texts.sTs);
+    Notify(SamplingPeriod);
+    if (designType == UnknownType) {
+        return;
+    }
+    ClearPlots();
+
+    const FloatingPointGuard::Nested check;
+    double num[3];
+    double den[3];
+    BilinearSection(designType, f0, q, ts, num, den);
 
     double na[7] = {};
     double nb[7] = {};
