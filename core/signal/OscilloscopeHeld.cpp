@@ -90,14 +90,16 @@ void Oscilloscope::DrawHeldTrace(const PlotData::Trace &held, int which, Color c
     bool havePrevious = false;
     int previousX = 0;
     int previousY = 0;
-    for (const PlotData::Point &p : held.points) {
+    PlotData::PenWalk pen(held);
+    for (std::size_t i = 0; i < held.points.size(); ++i) {
+        const PlotData::Point &p = held.points[i];
         ToPixelX(p.x);
         const int row = PixelRow(p.plotted[which]);
         // Left of or beyond the visible x range, or off the top or bottom on the same side as
         // the point before: not drawn (an edge is no part of the held trace).
         const double px = (width - margin) * (p.x - xMin) / xRange + margin;
         const bool inX = px >= margin - 1 && px <= width + 1;
-        if (havePrevious && p.penDown && inX &&
+        if (havePrevious && pen.Down(i) && inX &&
             !(row == previousY && (row == 0 || row == bottomRow))) {
             if (which == 0) {
                 canvas->Line(previousX, previousY, pixelX, row);

@@ -163,10 +163,13 @@ void Oscilloscope::Replot(const PlotRanges &ranges) {
     }
     replaying = true;
     SetRanges(ranges.left, ranges.right, ranges.bottom, ranges.top);
-    for (const PlotData::Point &p : data.Current().points) {
-        const double y2 = data.Current().traceCount == 2 ? p.plotted[1] : p.plotted[0];
-        PlotJoined(p.x, p.plotted[0], y2, p.penDown && !firstPoint, p.value[0], p.value[1],
-                   data.Current().traceCount);
+    const PlotData::Trace &kept = data.Current();
+    PlotData::PenWalk pen(kept);
+    for (std::size_t i = 0; i < kept.points.size(); ++i) {
+        const PlotData::Point &p = kept.points[i];
+        const double y2 = kept.traceCount == 2 ? p.plotted[1] : p.plotted[0];
+        PlotJoined(p.x, p.plotted[0], y2, pen.Down(i) && !firstPoint, p.value[0], p.value[1],
+                   kept.traceCount);
     }
     replaying = false;
 }
@@ -214,7 +217,7 @@ double Oscilloscope::ValueAtY(int py) const {
 void Oscilloscope::PlotJoined(double x, double y1, double y2, bool draw, double value1,
                               double value2, int traceCount) {
     if (!replaying) {
-        data.Add({x, {y1, y2}, {value1, value2}, draw}, traceCount);
+        data.Add({x, {y1, y2}, {value1, value2}}, draw, traceCount);
     }
     ToPixelX(x);
     if (!data.Complete() && !replaying) {
@@ -259,13 +262,14 @@ void Oscilloscope::CatchUp(bool all) const {
     }
     const PlotData::Trace &kept = data.Current();
     std::size_t end = kept.points.size();
-    if (!all && end > recordedPoints && !kept.points[end - 1].penDown) {
+    if (!all && end > recordedPoints && !kept.PenDown(end - 1)) {
         --end;
     }
+    PlotData::PenWalk pen(kept);
     for (; recordedPoints < end; ++recordedPoints) {
         const PlotData::Point &p = kept.points[recordedPoints];
-        Keep(PixelColumn(p.x) - margin, p.penDown && recordedPoints > 0, kept.traceCount,
-             {p.x, p.plotted[0], p.value[0]}, {p.x, p.plotted[1], p.value[1]});
+        Keep(PixelColumn(p.x) - margin, pen.Down(recordedPoints) && recordedPoints > 0,
+             kept.traceCount, {p.x, p.plotted[0], p.value[0]}, {p.x, p.plotted[1], p.value[1]});
     }
 }
 

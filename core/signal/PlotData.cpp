@@ -7,29 +7,21 @@
 
 namespace kaldorium {
 
+bool PlotData::Trace::PenDown(std::size_t i) const {
+    return !std::binary_search(lifts.begin(), lifts.end(), i);
+}
+
 void PlotData::Reserve() {
     current.points.reserve(InitialPoints);
+    current.lifts.reserve(InitialLifts);
 }
 
 void PlotData::Clear(double offset) {
     current.points.clear();
+    current.lifts.clear();
     current.traceCount = 0;
     current.offset = offset;
     complete = true;
-}
-
-void PlotData::Add(const Point &point, int traceCount) {
-    std::vector<Point> &points = current.points;
-    if (!point.penDown && !points.empty() && !points.back().penDown) {
-        points.back() = point;
-        return;
-    }
-    if (points.size() >= MaxPoints) {
-        complete = false;
-        return;
-    }
-    points.push_back(point);
-    current.traceCount = std::max(current.traceCount, traceCount);
 }
 
 bool PlotData::Hold() {

@@ -100,6 +100,40 @@ TEST_F(PlotDataTest, EveryPointIsKeptAndAReplotDrawsThemOverTheNewRanges) {
     EXPECT_EQ(point.value, 0.5);
 }
 
+// A triggered sweep waiting for its level keeps one unjoined point per wait, and a replot
+// lifts the pen exactly where the live drawing did.
+TEST_F(PlotDataTest, TriggerWaitsKeepOnePointEachAndReplotLiftsThePenWhereTheyWere) {
+    scope.Bind(&canvas, 0.0, 10.0, -1.0, 1.0);
+    bool first = true;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        for (int i = 0; i < 40; ++i) { // falling: waits, then rises past the level
+            const double v = i < 20 ? -0.05 * i : -1.0 + 0.1 * (i - 20);
+            scope.PlotTriggered(first, 0.0, 0.1, v, v, 10.0, 1.0, 1.0);
+            if (first) {
+                canvas.Clear();
+            }
+            first = false;
+        }
+    }
+    const PlotData::Trace &kept = scope.Data().Current();
+    std::size_t lifted = 0;
+    for (std::size_t i = 0; i < kept.points.size(); ++i) {
+        lifted += kept.PenDown(i) ? 0 : 1;
+    }
+    EXPECT_EQ(lifted, kept.lifts.size());
+    EXPECT_LT(kept.points.size(), 120u); // the waiting points were not all kept
+    const auto live = LinesIn(ColorRed);
+    canvas.Clear();
+    scope.Replot(scope.Ranges());
+    const auto replayed = LinesIn(ColorRed);
+    ASSERT_GT(live.size(), 30u);
+    ASSERT_EQ(replayed.size(), live.size());
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        EXPECT_EQ(replayed[i].x1, live[i].x1);
+        EXPECT_EQ(replayed[i].y2, live[i].y2);
+    }
+}
+
 TEST_F(PlotDataTest, HeldTracesAreDrawnGreyBehindTheNextWithTheSecondDashedAndALegend) {
     ASSERT_TRUE(scope.Data().Hold());
     canvas.Clear();
