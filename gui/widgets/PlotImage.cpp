@@ -7,14 +7,12 @@
 #include "gui/widgets/ImageCanvas.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <cmath>
 
 namespace {
@@ -128,34 +126,6 @@ void PlotImage::ShowMenu(const QPoint &at, const QPoint &globalAt) {
     clear->setEnabled(cursor1 || cursor2);
     AddViewActions(menu);
     menu.exec(globalAt);
-}
-
-void PlotImage::CopyImage() {
-    QApplication::clipboard()->setImage(canvas.Image());
-}
-
-bool PlotImage::SaveImage(const QString &fileName) {
-    if (QFileInfo(fileName).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) != 0) {
-        return canvas.Image().save(fileName, "PNG");
-    }
-    QSvgGenerator svg;
-    svg.setFileName(fileName);
-    svg.setSize(QSize(canvas.Width(), canvas.Height()));
-    svg.setViewBox(QRect(0, 0, canvas.Width(), canvas.Height()));
-    // At 96 dots per inch a browser shows the picture at the plot's own size.
-    svg.setResolution(96);
-    svg.setTitle(window()->windowTitle());
-    svg.setDescription(QStringLiteral("Drawn by Kaldorium"));
-    QPainter painter;
-    if (!painter.begin(&svg)) {
-        return false;
-    }
-    painter.setFont(font());
-    if (!canvas.Replay(painter)) {
-        // A drawing too long to keep: the picture goes in as an image.
-        painter.drawImage(QRectF(0, 0, canvas.Width(), canvas.Height()), canvas.Image());
-    }
-    return painter.end() && QFileInfo(fileName).size() > 0;
 }
 
 void PlotImage::ClearCursors() {

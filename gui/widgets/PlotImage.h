@@ -4,12 +4,14 @@
 #include <QElapsedTimer>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 
 class ImageCanvas;
+class QPainter;
 class QLabel;
 class QMenu;
 class UiServices;
@@ -56,6 +58,10 @@ public:
     // Writes the picture; the format follows the name's suffix (".svg", otherwise PNG).
     bool SaveImage(const QString &fileName);
     void CopyImage();
+    // The picture as exported: the plot with its axis titles beside it and, where two named
+    // traces are shown, a legend above it (PlotImageExport.cpp). A plot whose columns are not
+    // named is exported as it is.
+    QImage ExportedImage() const;
 
     // Shows the canvas again while long work draws into it chunk by chunk, but not more often
     // than every RepaintIntervalMs: showing copies the whole image, and some 40 frames a second
@@ -134,6 +140,18 @@ private:
     void UpdateReadout();
     QPoint ReadoutCorner(const QSize &size);
     QString XText(double value) const;
+
+    // The titles and legend around an exported picture, and the room they take.
+    struct ExportFrame {
+        QString xTitle;
+        QString yTitle;
+        QStringList legend; // trace 1 black, trace 2 red
+        int left = 0;
+        int top = 0;
+        int bottom = 0;
+    };
+    ExportFrame Frame() const;
+    void DrawFrame(QPainter &painter, const ExportFrame &frame) const;
 
     // Zoom and pan (PlotImageView.cpp).
     void TakeHome();

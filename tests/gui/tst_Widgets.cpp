@@ -164,6 +164,50 @@ private slots:
         QVERIFY(HasColour(rendered, qRgb(255, 0, 0)));
     }
 
+    // Named columns put the axis titles beside the exported plot and a legend above it; the
+    // plot itself is unchanged inside.
+    void exportedPicturesCarryAxisTitlesAndALegend() {
+        Plot plot;
+        plot.scope.columns = {"time (ms)", {"input", "output"}, false};
+        const QImage shown = plot.canvas.Image().copy();
+        const QImage exported = plot.image.ExportedImage();
+        // Two traces: a legend above and the x title below, no y title beside.
+        QCOMPARE(exported.width(), shown.width());
+        const int band = (exported.height() - shown.height()) / 2;
+        QVERIFY(band > 10);
+        QCOMPARE(exported.copy(0, band, shown.width(), shown.height()), shown);
+        auto colourIn = [&](int y0, int y1, QRgb colour) {
+            return HasColour(exported.copy(0, y0, exported.width(), y1 - y0), colour);
+        };
+        QVERIFY(colourIn(0, band, qRgb(255, 0, 0))); // the output's line in the legend
+        auto textIn = [&](int y0, int y1) {          // anti-aliased: dark rather than black
+            for (int y = y0; y < y1; ++y) {
+                for (int x = 0; x < exported.width(); ++x) {
+                    if (qGray(exported.pixel(x, y)) < 100) {
+                        return true;
+                    }
+                }
+            }
+            return false;
+        };
+        QVERIFY(textIn(0, band));
+        QVERIFY(textIn(band + shown.height(), exported.height()));
+
+        // One named trace: its name is the y title, on the left; the SVG takes the same room.
+        plot.scope.columns = {"frequency (Hz)", {"", "gain (dB)"}, true};
+        const QImage single = plot.image.ExportedImage();
+        QVERIFY(single.width() > shown.width());
+        QVERIFY(single.height() > shown.height());
+        QTemporaryDir dir;
+        const QString svg = dir.filePath(QStringLiteral("titled.svg"));
+        QVERIFY(plot.image.SaveImage(svg));
+        QSvgRenderer renderer(svg);
+        QCOMPARE(renderer.viewBox().size(), single.size());
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("gain (dB)"));
+    }
+
     void cursorsReadTheTracesUnderThem() {
         Plot plot;
         QLabel *readout = plot.image.findChild<QLabel *>(QStringLiteral("CursorReadout"));
