@@ -178,9 +178,15 @@ Biquad DigitalCoefficients(const BodeInputs &in) {
 }
 
 // N = num0·e^(j2θ) + num1·e^(jθ) + num2, D likewise.
-void BiquadAt(const Biquad &c, double theta, double &nRe, double &nIm, double &dRe, double &dIm) {
-    const double cs = std::cos(theta);
-    const double sn = std::sin(theta);
+// cos θ and sin θ of one point: the response and its delay share them.
+struct Turn {
+    double cs = 1.0;
+    double sn = 0.0;
+};
+
+void BiquadAt(const Biquad &c, Turn turn, double &nRe, double &nIm, double &dRe, double &dIm) {
+    const double cs = turn.cs;
+    const double sn = turn.sn;
     const double c2 = 2.0 * cs * cs - 1.0;
     const double s2 = 2.0 * sn * cs;
     nRe = c.num[0] * c2 + c.num[1] * cs + c.num[2];
@@ -190,9 +196,9 @@ void BiquadAt(const Biquad &c, double theta, double &nRe, double &nIm, double &d
 }
 
 // gain = 20·log10(√(|N|²/|D|²)), phase = arg(N·conj(D)).
-Point Digital(const Biquad &c, double theta) {
+Point Digital(const Biquad &c, Turn turn) {
     double nRe, nIm, dRe, dIm;
-    BiquadAt(c, theta, nRe, nIm, dRe, dIm);
+    BiquadAt(c, turn, nRe, nIm, dRe, dIm);
     const double n2 = nRe * nRe + nIm * nIm;
     const double d2 = dRe * dRe + dIm * dIm;
     const double gain = n2 == 0.0 ? BodeResponse::FloorDb : 20.0 * std::log10(std::sqrt(n2 / d2));
@@ -200,9 +206,9 @@ Point Digital(const Biquad &c, double theta) {
 }
 
 // N = Σ a[m]·e^(−jmθ), D = Σ b[m]·e^(−jmθ), m = 0 … 6; the powers of e^(−jθ) by rotation.
-Point Designed(const double *a, const double *b, double theta) {
-    const double zRe = std::cos(theta);
-    const double zIm = -std::sin(theta);
+Point Designed(const double *a, const double *b, Turn turn) {
+    const double zRe = turn.cs;
+    const double zIm = -turn.sn;
     double pRe = 1.0;
     double pIm = 0.0;
     double nRe = 0.0, nIm = 0.0, dRe = 0.0, dIm = 0.0;
@@ -230,9 +236,9 @@ void Divide(double nRe, double nIm, double dRe, double dIm, double &re, double &
 
 // Two identical second-order sections in series, the gain applied once: H = A0·(N/D)², with the
 // section's coefficients designed for A0 = 1.
-Point Digital4th(const Biquad &section, double a0, double theta) {
+Point Digital4th(const Biquad &section, double a0, Turn turn) {
     double nRe, nIm, dRe, dIm;
-    BiquadAt(section, theta, nRe, nIm, dRe, dIm);
+    BiquadAt(section, turn, nRe, nIm, dRe, dIm);
     double re = 0.0;
     double im = 0.0;
     Divide(nRe, nIm, dRe, dIm, re, im);
@@ -279,15 +285,15 @@ Point Analogue(Formula formula, const BodeInputs &in, double omega) {
 // The backward difference the differentiator runs, H = (1 − e^(−jθ))/T = ((1 − cos θ) +
 // j·sin θ)/T, and the trapezoidal integrator H = (T/2)·((1 + cos θ) + j·sin θ)/((cos θ − 1) +
 // j·sin θ); both normalised to unit gain at ω0.
-Point Differentiator(const BodeInputs &in, double theta) {
-    const double re = (1.0 - std::cos(theta)) / in.ts;
-    const double im = std::sin(theta) / in.ts;
+Point Differentiator(const BodeInputs &in, Turn turn) {
+    const double re = (1.0 - turn.cs) / in.ts;
+    const double im = turn.sn / in.ts;
     return {Decibels(std::sqrt(re * re + im * im) / in.omega0), PhaseOf(re, im)};
 }
 
-Point Integrator(const BodeInputs &in, double theta) {
-    const double cs = std::cos(theta);
-    const double sn = std::sin(theta);
+Point Integrator(const BodeInputs &in, Turn turn) {
+    const double cs = turn.cs;
+    const double sn = turn.sn;
     double re = 0.0;
     double im = 0.0;
     Divide(in.ts * 0.5 * (1.0 + cs), in.ts * 0.5 * sn, cs - 1.0, sn, re, im);
@@ -315,15 +321,15 @@ public:
         const double theta = omega * in.ts;
         switch (formula) {
         case Formula::Digital:
-            return Digital(biquad, theta);
+            return Digital(biquad, TurnAt(theta));
         case Formula::Digital4th:
-            return Digital4th(biquad, in.amplification, theta);
+            return Digital4th(biquad, in.amplification, TurnAt(theta));
         case Formula::Designed:
-            return Designed(a, b, theta);
+            return Designed(a, b, TurnAt(theta));
         case Formula::Differentiator:
-            return Differentiator(in, theta);
+            return Differentiator(in, TurnAt(theta));
         case Formula::Integrator:
-            return Integrator(in, theta);
+            return Integrator(in, TurnAt(theta));
         case Formula::Network: {
             double magnitude = 0.0;
             double phase = 0.0;
@@ -339,6 +345,17 @@ public:
     double DelayAt(double omega) const;
 
 private:
+    // cos θ and sin θ; the last pair is kept, since the sweep asks for the gain and then the
+    // delay at each point.
+    Turn TurnAt(double theta) const {
+        const auto bits = std::bit_cast<unsigned long long>(theta);
+        if (!turnKnown || bits != lastTheta) {
+            lastTurn = {std::cos(theta), std::sin(theta)};
+            lastTheta = bits;
+            turnKnown = true;
+        }
+        return lastTurn;
+    }
     // The network's response at ω; the last one is kept, since the sweep asks for the gain and
     // then the delay (the response around ω) at each point.
     void NetworkAt(double omega, double &magnitude, double &phase) const {
@@ -358,6 +375,9 @@ private:
     const double *a;
     const double *b;
     FilterNetwork *network;
+    mutable unsigned long long lastTheta = 0;
+    mutable bool turnKnown = false;
+    mutable Turn lastTurn;
     mutable unsigned long long lastOmega = 0;
     mutable bool lastKnown = false;
     mutable double lastMagnitude = 0.0;
@@ -385,26 +405,41 @@ double AsymptoteAt(Asymptote kind, double omega, double w0, double amplification
     return 0.0;
 }
 
-// The delay in samples of B(e^(jθ)) = Σ b[k]·e^(−jkθ): τ = Re(Σ k·b[k]·e^(−jkθ) / B). A zero on
-// the unit circle leaves the delay of the factors around it, read just beside it.
-double PolynomialDelay(const double *b, int count, double theta) {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const double t = attempt == 0 ? theta : theta + 1e-7;
-        double bRe = 0.0, bIm = 0.0, kRe = 0.0, kIm = 0.0;
-        for (int k = 0; k < count; ++k) {
-            const double c = std::cos(k * t);
-            const double s = -std::sin(k * t);
-            bRe += b[k] * c;
-            bIm += b[k] * s;
-            kRe += k * b[k] * c;
-            kIm += k * b[k] * s;
-        }
-        const double b2 = bRe * bRe + bIm * bIm;
-        if (b2 != 0.0) {
-            return (kRe * bRe + kIm * bIm) / b2;
-        }
+// The delay in samples of B(e^(jθ)) = Σ b[k]·e^(−jkθ), with z = e^(−jθ) given: τ = Re(Σ k·b[k]·z^k
+// / B), the powers of z by rotation. `zero` says B vanished there (then 0 is returned).
+double DelayTerm(const double *b, int count, double zRe, double zIm, bool &zero) {
+    double pRe = 1.0, pIm = 0.0, bRe = 0.0, bIm = 0.0, kRe = 0.0, kIm = 0.0;
+    for (int k = 0; k < count; ++k) {
+        bRe += b[k] * pRe;
+        bIm += b[k] * pIm;
+        kRe += k * b[k] * pRe;
+        kIm += k * b[k] * pIm;
+        const double next = pRe * zRe - pIm * zIm;
+        pIm = pRe * zIm + pIm * zRe;
+        pRe = next;
     }
-    return 0.0;
+    const double b2 = bRe * bRe + bIm * bIm;
+    zero = count > 0 && b2 == 0.0;
+    return b2 == 0.0 ? 0.0 : (kRe * bRe + kIm * bIm) / b2;
+}
+
+// The delay in samples of N/D (N's minus D's), one cosine and sine for both. A zero on the unit
+// circle leaves the delay of the factors around it, read just beside it.
+double RationalDelay(const double *num, int numCount, const double *den, int denCount, double theta,
+                     Turn turn) {
+    bool numZero = false;
+    bool denZero = false;
+    double zRe = turn.cs;
+    double zIm = -turn.sn;
+    double n = DelayTerm(num, numCount, zRe, zIm, numZero);
+    double d = DelayTerm(den, denCount, zRe, zIm, denZero);
+    if (numZero || denZero) {
+        zRe = std::cos(theta + 1e-7);
+        zIm = -std::sin(theta + 1e-7);
+        n = numZero ? DelayTerm(num, numCount, zRe, zIm, numZero) : n;
+        d = denZero ? DelayTerm(den, denCount, zRe, zIm, denZero) : d;
+    }
+    return n - d;
 }
 
 double Evaluator::DelayAt(double omega) const {
@@ -412,20 +447,19 @@ double Evaluator::DelayAt(double omega) const {
     const double theta = omega * t;
     switch (formula) {
     case Formula::Digital:
-        return t * (PolynomialDelay(biquad.num, 3, theta) - PolynomialDelay(biquad.den, 3, theta));
+        return t * RationalDelay(biquad.num, 3, biquad.den, 3, theta, TurnAt(theta));
     case Formula::Digital4th:
-        return 2.0 * t *
-               (PolynomialDelay(biquad.num, 3, theta) - PolynomialDelay(biquad.den, 3, theta));
+        return 2.0 * t * RationalDelay(biquad.num, 3, biquad.den, 3, theta, TurnAt(theta));
     case Formula::Designed:
-        return t * (PolynomialDelay(a, 7, theta) - PolynomialDelay(b, 7, theta));
+        return t * RationalDelay(a, 7, b, 7, theta, TurnAt(theta));
     case Formula::Differentiator: {
         const double n[2] = {1.0, -1.0};
-        return t * PolynomialDelay(n, 2, theta);
+        return t * RationalDelay(n, 2, nullptr, 0, theta, TurnAt(theta));
     }
     case Formula::Integrator: {
         const double n[2] = {1.0, 1.0};
         const double d[2] = {1.0, -1.0};
-        return t * (PolynomialDelay(n, 2, theta) - PolynomialDelay(d, 2, theta));
+        return t * RationalDelay(n, 2, d, 2, theta, TurnAt(theta));
     }
     case Formula::Network: {
         // τ = −Im(H'/H), H' from the response a small step either side (the phase itself
