@@ -13,6 +13,7 @@
 #include "core/tools/FilterNetwork.h"
 #include "core/tools/FixedPoint.h"
 #include "core/tools/PoleZero.h"
+#include "core/workbench/DataFiles.h"
 #include "core/workbench/Runs.h"
 #include "gui/audio/Wavmain.h"
 #include "gui/services/Guarded.h"
@@ -37,6 +38,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -85,6 +87,39 @@ private:
     void enterText(const char *name, const QString &value) {
         type(name, value);
         enter(name);
+    }
+
+    // The output goes quiet within 100 ms of sound after `change`, made while a run plays the
+    // 2 kHz default through a filter that passes it: a filter kind clicked, a stepper stepped,
+    // the network applied anew.
+    void quietsWithin100Ms(const std::function<void()> &change) {
+        click("fTest");
+        playRun(0.4);
+        const long long heardAtChange = audio.PlayedFrames();
+        const std::vector<double> before = audio.GivenSamples();
+        double loudest = 0.0;
+        for (std::size_t i = before.size() / 2; i < before.size(); ++i) {
+            loudest = std::max(loudest, std::abs(before[i]));
+        }
+        QVERIFY(loudest > 0.0);
+        change();
+        playRun(0.3);
+        const std::vector<double> given = audio.GivenSamples();
+        // The first of 100 samples in a row (five cycles) below a third of the loudest.
+        std::size_t quiet = given.size();
+        int run = 0;
+        for (std::size_t i = static_cast<std::size_t>(heardAtChange); i < given.size(); ++i) {
+            run = std::abs(given[i]) < loudest / 3.0 ? run + 1 : 0;
+            if (run == 100) {
+                quiet = i - 99;
+                break;
+            }
+        }
+        QVERIFY2(quiet < given.size(), "never quieter");
+        QVERIFY2(static_cast<double>(quiet - heardAtChange) < 0.1 * 40000,
+                 qPrintable(QString::number(quiet - heardAtChange)));
+        QVERIFY(form->IsRunning());
+        click("fTest");
     }
 
 private slots:
@@ -233,6 +268,60 @@ private slots:
         QVERIFY2(static_cast<double>(firstLouder - heardAtChange) < 0.1 * 40000,
                  qPrintable(QString::number(firstLouder - heardAtChange)));
         click("fTest");
+    }
+
+    void filterKindClickedWhilePlayingIsHeardWithin100Ms() {
+        realTime(QStringLiteral("1×"), QStringLiteral("Output"));
+        quietsWithin100Ms([this] { click("BandReject"); });
+    }
+
+    void stepperStepsWhilePlayingAreHeardWithin100Ms() {
+        realTime(QStringLiteral("1×"), QStringLiteral("Output"));
+        quietsWithin100Ms([this] {
+            for (int i = 0; i < 6; ++i) {
+                step("fFrequencyI", false);
+            }
+            QVERIFY(text("sfFrequency").toDouble() < 1700.0);
+        });
+    }
+
+    void networkAppliedWhilePlayingIsHeardWithin100Ms() {
+        click("NetworkFiltering");
+        realTime(QStringLiteral("1×"), QStringLiteral("Output"));
+        quietsWithin100Ms([this] {
+            // What the network window's Apply does: a notch at 2 kHz at the network's input.
+            kaldorium::StageSetting stages[kaldorium::FilterNetwork::StageCount];
+            stages[kaldorium::FilterNetwork::InputStage] = {true, kaldorium::fkBandReject, 2000.0,
+                                                            1.0, 1.0};
+            stages[kaldorium::FilterNetwork::StageIndex(1, 0)] = {true, kaldorium::fkAllPass,
+                                                                  1000.0, 1.0, 1.0};
+            network.ApplySettings(stages);
+        });
+    }
+
+    // Output To File in real time: the file grows at the run's own rate (40,000 rows a second at
+    // 1×), and the row limit holds as it does for a run at full speed.
+    void outputToFileWritesAtTheRealRateUpToTheRowLimit() {
+        const QString path = dir.filePath(QStringLiteral("realtime.DSO"));
+        find<QLineEdit>("OutputFileName")->setText(path);
+        click("OutputToFile");
+        realTime(QStringLiteral("1×"), QStringLiteral("Output"));
+        click("oTest");
+        playRun(1.0);
+        const long long inOneSecond = form->RunSamples();
+        QVERIFY2(std::abs(inOneSecond - 40000) <= 2000, qPrintable(QString::number(inOneSecond)));
+        const long long limit = kaldorium::DataFileWriter::RowLimit;
+        auto *notice = find<QLabel>("OutputLimitLabel");
+        // 26.2 s of sound fill the limit; a little more shows the notice and the run goes on.
+        playRun(26.5);
+        QCOMPARE(notice->text(), QStringLiteral("Output file limit reached: 1,048,576 rows"));
+        QVERIFY(form->IsRunning());
+        QVERIFY(services.shown.isEmpty());
+        click("oTest");
+        QVERIFY(!form->IsRunning());
+        const QList<QByteArray> lines = Lines(path);
+        QCOMPARE(lines.size(), 12 + limit + 1);
+        QCOMPARE(lines[lines.size() - 2].left(18).trimmed().toDouble(), (limit - 1) * 0.025);
     }
 
     // A pole dragged in the pole-zero window while the designed filter runs in real time: the
