@@ -3,6 +3,8 @@
 #include "gui/spectrum/Dftmain.h"
 #include "gui/spectrum/SpectrumWindows.h"
 #include "gui/tools/Fileedit.h"
+#include "gui/widgets/ImageCanvas.h"
+#include "gui/widgets/PlotImage.h"
 #include "tests/gui/FakeSoundPlayer.h"
 #include "tests/gui/FakeUiServices.h"
 #include "tests/gui/FormDriver.h"
@@ -141,6 +143,30 @@ private slots:
             QVERIFY(!IsDark(image, scope.pixelX, 40));
         }
         QVERIFY(w.form.DisplayCanvas().Width() > 1000);
+    }
+
+    // The wheel zooms within the bins computed: nothing is analysed again, the spike stays
+    // where its frequency is, and Home returns to the whole spectrum exactly.
+    void wheelZoomsWithinTheComputedBins() {
+        Window &w = open();
+        QVERIFY(w.form.Analyse(song, false, 5));
+        const PlotRanges whole = w.form.Scope().Ranges();
+        const std::size_t bins = w.form.Scope().Data().Current().points.size();
+        auto *plot = find<PlotImage>("Image2");
+        Oscilloscope at = w.form.Scope();
+        at.ToPixelX(1000.0);
+        wheel(plot, QPoint(at.pixelX, 100), 6);
+        const PlotRanges zoomed = w.form.Scope().Ranges();
+        QVERIFY(zoomed.left > whole.left && zoomed.right < whole.right);
+        QVERIFY(zoomed.left < 1000.0 && 1000.0 < zoomed.right);
+        QVERIFY(zoomed.right - zoomed.left < 0.3 * (whole.right - whole.left));
+        QCOMPARE(w.form.Scope().Data().Current().points.size(), bins);
+        Oscilloscope now = w.form.Scope();
+        now.ToPixelX(1000.0);
+        QVERIFY(IsDark(w.form.DisplayCanvas().Image(), now.pixelX, 1));
+        plot->setFocus();
+        QTest::keyClick(plot, Qt::Key_Home);
+        QVERIFY(w.form.Scope().Ranges() == whole);
     }
 
     void binRange_data() {

@@ -1,6 +1,7 @@
 #include "tests/gui/DspmainFixture.h"
 
 #include "gui/widgets/NumberEdit.h"
+#include "gui/widgets/PlotImage.h"
 
 #include <QtTest>
 
@@ -142,6 +143,30 @@ private slots:
         QCOMPARE(text("sSignal1Scale"), QStringLiteral("5"));
         QCOMPARE(text("sSignal2Scale"), QStringLiteral("5"));
         QCOMPARE(form->Settings().signal2Scale, 5.0);
+    }
+
+    // The display keeps its view in the fields: the wheel zooms time into sTimeScale, Ctrl+wheel
+    // the heights into the scales and shifts, and the fields then draw what the zoom showed.
+    // Typing into them goes on working.
+    void wheelOnTheDisplayZoomsItsFields() {
+        click("fTest");
+        stepChunks(20);
+        click("fTest");
+        auto *display = find<PlotImage>("Image2");
+        const QPoint middle = display->rect().center();
+        wheel(display, middle, 2); // 1.25² as much time in
+        QCOMPARE(form->Settings().timeScale, text("sTimeScale").toDouble());
+        QVERIFY(std::abs(form->Settings().timeScale - 5.0 / 1.5625) < 1e-3);
+        wheel(display, QPoint(middle.x(), display->height() / 4), 1, Qt::ControlModifier);
+        const double scale = text("sSignal1Scale").toDouble();
+        QVERIFY(std::abs(scale - 5.0 / 1.25) < 1e-3);
+        QCOMPARE(text("sSignal2Scale").toDouble(), scale); // coupled
+        QCOMPARE(form->Settings().signal1Scale, scale);
+        QVERIFY(form->Settings().signal1Shift < 0.0); // the upper part is shown: shifted down
+        QCOMPARE(form->Settings().signal2Shift, form->Settings().signal1Shift);
+        QVERIFY(services.errors.isEmpty());
+        setField("sTimeScale", QStringLiteral("2"));
+        QCOMPARE(form->Settings().timeScale, 2.0);
     }
 
     void keyFilterLetsThroughOnlyNumberCharacters_data() {

@@ -5,6 +5,7 @@
 #include "core/signal/DesignedFilterSource.h"
 #include "core/tools/DigitalFilterDesign.h"
 #include "core/tools/FilterNetwork.h"
+#include "gui/app/ProgramWindows.h"
 #include "gui/audio/Wavmain.h"
 #include "gui/spectrum/Dftmain.h"
 #include "gui/tools/Analoguefiltersmain.h"
@@ -20,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -153,6 +155,37 @@ class TestLayout : public QObject {
     kaldorium::DefaultDesignedFilterSource designedFilter;
 
 private slots:
+    // The main window's View menu item (Ctrl+Shift+P) puts every window and every plot into the
+    // projector view, and takes them out again.
+    void projectorMenuItemAppliesToEveryWindowAndPlot() {
+        FakeUiServices services;
+        ProgramWindows windows(services);
+        auto *item = windows.mainForm.findChild<QAction *>(QStringLiteral("ProjectorView"));
+        QVERIFY(item != nullptr);
+        QCOMPARE(item->text(), QStringLiteral("Projector View"));
+        QCOMPARE(item->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+        QList<QPair<QAbstractButton *, double>> buttons;
+        for (QWidget *window : windows.AllWindows()) {
+            if (auto *button = window->findChild<QAbstractButton *>()) {
+                buttons.append({button, button->font().pointSizeF()});
+            }
+        }
+        QVERIFY(buttons.size() >= 8);
+        const int width = windows.dftForm.Scope().traceWidth;
+        item->trigger();
+        QVERIFY(projector::Enabled());
+        for (const auto &[button, size] : buttons) {
+            QCOMPARE(button->font().pointSizeF(), size * projector::Factor);
+        }
+        QCOMPARE(windows.dftForm.Scope().traceWidth, 3);
+        QVERIFY(PlotImage::ProjectorView());
+        item->trigger();
+        QVERIFY(!projector::Enabled() && !PlotImage::ProjectorView());
+        for (const auto &[button, size] : buttons) {
+            QCOMPARE(button->font().pointSizeF(), size);
+        }
+        QCOMPARE(windows.dftForm.Scope().traceWidth, width);
+    }
     void theScreenIsScaled() {
         QVERIFY2(qEnvironmentVariable("QT_SCALE_FACTOR") == QLatin1String("1.5"),
                  "run with QT_SCALE_FACTOR=1.5");

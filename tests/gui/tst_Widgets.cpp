@@ -11,6 +11,7 @@
 #include "gui/widgets/PlotImage.h"
 #include "gui/workbench/Dspmain.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -85,6 +86,27 @@ class TestWidgets : public QObject {
             }
         }
         return false;
+    }
+
+    // Right-clicks the plot and chooses `item` from the menu that opens.
+    static void fromMenu(PlotImage &plot, const QString &item) {
+        bool found = false;
+        QTimer::singleShot(0, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            for (QAction *a : menu != nullptr ? menu->actions() : QList<QAction *>()) {
+                if (a->text() == item && a->isEnabled()) {
+                    found = true;
+                    menu->close();
+                    a->trigger();
+                    return;
+                }
+            }
+            if (menu != nullptr) {
+                menu->close();
+            }
+        });
+        QTest::mouseClick(&plot, Qt::RightButton, {}, plot.rect().center());
+        QVERIFY2(found, qPrintable(item));
     }
 
 private slots:
@@ -348,6 +370,71 @@ private slots:
 
         plot.image.ClearHeld();
         QVERIFY(QColor(plot.canvas.Image().pixel(heldAt)).red() != 200);
+    }
+
+    // The context menu's data items: Copy Data puts the CSV on the clipboard, Save Data As…
+    // writes it to the file the dialog answers.
+    void dataMenuCopiesAndSavesTheCsv() {
+        Plot plot;
+        FakeUiServices services;
+        plot.image.SetServices(&services);
+        plot.scope.columns = {"time (ms)", {"input", "output"}, false};
+        const QString csv = plot.image.DataText();
+        QVERIFY(csv.startsWith(QStringLiteral("time (ms),input,output\r\n")));
+        QCOMPARE(csv.count(QStringLiteral("\r\n")), 252);
+        fromMenu(plot.image, QStringLiteral("Copy Data"));
+        QCOMPARE(QApplication::clipboard()->text(), csv);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("menu.csv"));
+        services.saveAnswers.enqueue(path);
+        fromMenu(plot.image, QStringLiteral("Save Data As…"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), csv);
+        QVERIFY(services.errors.isEmpty());
+    }
+
+    // The projector view on every plot, those made later too: traces 3 pixels wide, the labels'
+    // margin doubled, the cursors' lines thicker; off again, the picture is as it was.
+    void projectorViewWidensTracesLabelsAndCursors() {
+        Plot plot;
+        plot.canvas.Flush();
+        const QImage before = plot.canvas.Image().copy();
+        auto thickness = [&](const QImage &image, int x) { // dark rows of the black trace
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                dark += image.pixel(x, y) == qRgb(0, 0, 0) ? 1 : 0;
+            }
+            return dark;
+        };
+        PlotImage::SetProjectorView(true);
+        QCOMPARE(plot.scope.traceWidth, 3);
+        QCOMPARE(plot.scope.LabelMargin(), 60);
+        plot.canvas.Flush();
+        const QPoint flat = plot.At(1.25, Plot::Black(1.25)); // the sine's crest: level
+        QVERIFY(thickness(plot.canvas.Image(), flat.x()) >= 3);
+        Plot later;
+        QCOMPARE(later.scope.traceWidth, 3);
+        QTest::mouseClick(&plot.image, Qt::LeftButton, {}, plot.At(2.5, 0.0));
+        const QImage withCursor = plot.image.grab().toImage();
+        PlotImage::SetProjectorView(false);
+        QTest::mouseClick(&plot.image, Qt::LeftButton, {}, plot.At(2.5, 0.0));
+        const QImage thinCursor = plot.image.grab().toImage();
+        auto cursorWidth = [](const QImage &image) { // columns of cursor 1's blue in a row
+            int columns = 0;
+            for (int x = 0; x < image.width(); ++x) {
+                columns += image.pixel(x, image.height() / 3) == qRgb(0, 90, 220) ? 1 : 0;
+            }
+            return columns;
+        };
+        QVERIFY2(
+            cursorWidth(withCursor) > cursorWidth(thinCursor),
+            qPrintable(
+                QStringLiteral("%1 %2").arg(cursorWidth(withCursor)).arg(cursorWidth(thinCursor))));
+        QCOMPARE(plot.scope.traceWidth, 2);
+        QCOMPARE(plot.scope.LabelMargin(), 30);
+        plot.canvas.Flush();
+        QCOMPARE(plot.canvas.Image(), before);
     }
 
     void drawingFollowsTheDevicePixelRatio() {

@@ -1,4 +1,5 @@
 #include "core/signal/PlotView.h"
+#include "core/signal/FieldZoom.h"
 #include "core/signal/Oscilloscopeclass.h"
 
 #include "tests/core/signal/RecordingCanvas.h"
@@ -61,6 +62,33 @@ TEST_F(PlotViewTest, ZoomStopsAtAMillionthOfHomeAndIgnoresNonsense) {
     EXPECT_EQ(view.Visible(), before);
     view.Pan(std::numeric_limits<double>::quiet_NaN(), 0.0);
     EXPECT_EQ(view.Visible().left, 0.0); // a broken range falls back to home
+}
+
+// A display that keeps its view in fields: what a zoom shows becomes time scale, scales and shifts
+// that draw every value where the zoomed view drew it.
+TEST(FieldsShowingTest, ZoomedViewBecomesFieldsThatDrawEachValueWhereTheViewDid) {
+    const PlotRanges home{0.0, 5.0, -1.0, 1.0};
+    const DisplayFields now{5.0, {2.0, 4.0}, {0.5, -1.0}};
+    // Twice as much time in, and heights 0 … 1 of the home axis shown over the whole height.
+    const PlotRanges visible{0.0, 2.5, 0.0, 1.0};
+    const DisplayFields next = FieldsShowing(home, visible, now);
+    EXPECT_DOUBLE_EQ(next.timeScale, 2.5);
+    for (int t = 0; t < 2; ++t) {
+        for (const double v : {-3.0, -0.5, 0.0, 1.0, 2.5}) {
+            // Height in the zoomed view, from −1 … 1 of the visible part, against the new fields.
+            const double p = (v + now.shift[t]) / now.scale[t];
+            const double inView = 2.0 * (p - visible.bottom) / (visible.top - visible.bottom) - 1.0;
+            EXPECT_NEAR((v + next.shift[t]) / next.scale[t], inView, 1e-12) << t << " " << v;
+        }
+    }
+    // Only the time axis zoomed: the heights stay exactly; an empty home leaves everything.
+    const DisplayFields wide = FieldsShowing(home, {0.0, 10.0, -1.0, 1.0}, now);
+    EXPECT_EQ(wide.timeScale, 10.0);
+    EXPECT_EQ(wide.scale[1], 4.0);
+    EXPECT_EQ(wide.shift[0], 0.5);
+    const DisplayFields same = FieldsShowing({1.0, 1.0, 0.0, 0.0}, visible, now);
+    EXPECT_EQ(same.timeScale, 5.0);
+    EXPECT_EQ(same.scale[0], 2.0);
 }
 
 // A plot of 200 points kept, replotted zoomed, held and written out.
