@@ -216,6 +216,19 @@ private slots:
         QVERIFY(std::fabs(graph->DelayScope().yMax - 1000.0 * 20.0 / (6.283185307179586 * 2000.0)) <
                 0.2 * graph->DelayScope().yMax);
         QVERIFY(RedPixels(delayPlot->Canvas().Image()) == 0);
+        // A cursor on the delay plot reads it in ms and in samples (40 a ms at Ts 25 µs).
+        kaldorium::Oscilloscope at = graph->DelayScope();
+        at.ToPixelX(std::log10(2000.0));
+        QTest::mouseClick(delayPlot, Qt::LeftButton, {}, QPoint(at.pixelX, 20));
+        const QString readout = delayPlot->CursorText();
+        auto number = [&](const QString &name) {
+            const QRegularExpression re(name + QStringLiteral(" = ([-0-9.e+]+)"));
+            return re.match(readout).captured(1).toDouble();
+        };
+        const double samples = number(QStringLiteral("delay1"));
+        QVERIFY2(samples > 10.0, qPrintable(readout));
+        QVERIFY2(std::fabs(samples - 40.0 * number(QStringLiteral("y1"))) < 0.02 * samples,
+                 qPrintable(readout));
 
         graph->resize(1000, graph->height() + 200);
         QTRY_VERIFY(control<QWidget>(graph.get(), "GainPlot")->width() == 657 + 296);
