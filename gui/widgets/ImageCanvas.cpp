@@ -88,7 +88,7 @@ void ImageCanvas::Resize(int width, int height, qreal devicePixelRatio) {
                    QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
-    lineWidth = LineWidth(pen.width(), ratio);
+    TakeLineGeometry();
     ForgetOperations();
 }
 
@@ -104,15 +104,11 @@ void ImageCanvas::ForgetOperations() {
     complete = true;
 }
 
-void ImageCanvas::Keep(Operation::Kind kind, int a, int b, int c, int d) {
-    if (!complete) {
-        return;
-    }
-    if (operations.size() >= MaxOperations) {
-        complete = false;
-        return;
-    }
-    operations.push_back({kind, a, b, c, d});
+void ImageCanvas::TakeLineGeometry() {
+    lineWidth = LineWidth(pen.width(), ratio);
+    unitRatio = ratio == 1.0;
+    // floor(v + (1 − width)/2 + 0.5) for whole v.
+    unitBand = static_cast<int>(std::floor((1.0 - lineWidth) / 2.0 + 0.5));
 }
 
 bool ImageCanvas::CoversImage(int x1, int y1, int x2, int y2) const {
@@ -124,14 +120,14 @@ bool ImageCanvas::CoversImage(int x1, int y1, int x2, int y2) const {
 // drawn without it.
 void ImageCanvas::SetPenColor(kaldorium::Color color) {
     // Only the painter needs a QPen colour (its brush allocates): it is set when one is used.
+    // Kept with each drawing call, not as a call of its own.
     lineColor = qRgb(color.red, color.green, color.blue);
-    Keep(Operation::Pen, static_cast<int>(lineColor));
 }
 
 void ImageCanvas::SetPenWidth(int width) {
     DrawRuns();
     pen.setWidth(width);
-    lineWidth = LineWidth(pen.width(), ratio);
+    TakeLineGeometry();
     Keep(Operation::PenWidth, width);
 }
 
@@ -144,7 +140,6 @@ void ImageCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     if (CoversImage(x1, y1, x2, y2)) {
         // Nothing drawn before shows any more; start the kept drawing afresh with the state.
         ForgetOperations();
-        Keep(Operation::Pen, static_cast<int>(lineColor));
         Keep(Operation::PenWidth, pen.width());
         Keep(Operation::Fill, static_cast<int>(fill.rgb()));
     }
@@ -158,7 +153,6 @@ void ImageCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 void ImageCanvas::FillRect(int x1, int y1, int x2, int y2) {
     if (CoversImage(x1, y1, x2, y2)) {
         ForgetOperations();
-        Keep(Operation::Pen, static_cast<int>(lineColor));
         Keep(Operation::PenWidth, pen.width());
         Keep(Operation::Fill, static_cast<int>(fill.rgb()));
     }
@@ -185,14 +179,10 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
     }
     DrawRuns();
     const int penWidth = lineWidth;
-    auto centre = [this](int v) { return static_cast<int>(std::floor((v + 0.5) * ratio)); };
-    auto bandStart = [this, penWidth](int v) {
-        return static_cast<int>(std::floor(v * ratio + (ratio - penWidth) / 2.0 + 0.5));
-    };
-    const int X1 = centre(x1);
-    const int Y1 = centre(y1);
-    const int X2 = centre(x2);
-    const int Y2 = centre(y2);
+    const int X1 = Centre(x1);
+    const int Y1 = Centre(y1);
+    const int X2 = Centre(x2);
+    const int Y2 = Centre(y2);
     const QRgb color = lineColor;
     const int w = image.width();
     const int h = image.height();
@@ -204,7 +194,7 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
     const int sy = Y1 < Y2 ? 1 : -1;
     const bool xMajor = dx >= -dy;
     // The band of parallel lines across the path, relative to the path's pixel.
-    const int first = xMajor ? bandStart(y1) - Y1 : bandStart(x1) - X1;
+    const int first = xMajor ? BandStart(y1) - Y1 : BandStart(x1) - X1;
     const int last = first + penWidth - 1;
     dirtyTop = std::max(0, std::min({dirtyTop, Y1 + first, Y2 + first}));
     dirtyBottom = std::min(h - 1, std::max({dirtyBottom, Y1 + last, Y2 + last}));
@@ -237,12 +227,8 @@ void ImageCanvas::Line(int x1, int y1, int x2, int y2) {
 // A segment down column x1 covers, as Line draws it, the band's columns across every row from
 // one end to the other; a point covers its own column across the band's rows.
 bool ImageCanvas::JoinRun(int x1, int y1, int y2) {
-    auto centre = [this](int v) { return static_cast<int>(std::floor((v + 0.5) * ratio)); };
-    auto bandStart = [this](int v) {
-        return static_cast<int>(std::floor(v * ratio + (ratio - lineWidth) / 2.0 + 0.5));
-    };
-    const int X = centre(x1);
-    const int first = bandStart(x1) - X;
+    const int X = Centre(x1);
+    const int first = BandStart(x1) - X;
     ColumnRun *run = nullptr;
     for (int i = 0; i < runCount; ++i) {
         if (runs[i].color == lineColor) {
@@ -259,11 +245,11 @@ bool ImageCanvas::JoinRun(int x1, int y1, int y2) {
         return false;
     }
     if (y1 != y2) {
-        const int Y1 = centre(y1);
-        const int Y2 = centre(y2);
+        const int Y1 = Centre(y1);
+        const int Y2 = Centre(y2);
         return Widen(run->lo, run->hi, std::min(Y1, Y2), std::max(Y1, Y2));
     }
-    const int top = bandStart(y1);
+    const int top = BandStart(y1);
     return Widen(run->pointLo, run->pointHi, top, top + lineWidth - 1);
 }
 
@@ -365,9 +351,6 @@ bool ImageCanvas::Replay(QPainter &p) const {
     const QFontMetrics metrics(p.font());
     for (const Operation &op : operations) {
         switch (op.kind) {
-        case Operation::Pen:
-            replayPen.setColor(QColor::fromRgb(static_cast<QRgb>(op.a)));
-            break;
         case Operation::PenWidth:
             replayPen.setWidth(std::max(op.a, 1));
             break;
@@ -376,6 +359,7 @@ bool ImageCanvas::Replay(QPainter &p) const {
             break;
         case Operation::Rect: {
             const QRect r(QPoint(op.a, op.b), QPoint(op.c - 1, op.d - 1));
+            replayPen.setColor(QColor::fromRgb(op.color));
             p.fillRect(r, replayFill);
             p.setPen(replayPen);
             p.setBrush(Qt::NoBrush);
@@ -386,11 +370,13 @@ bool ImageCanvas::Replay(QPainter &p) const {
             p.fillRect(QRect(QPoint(op.a, op.b), QPoint(op.c - 1, op.d - 1)), replayFill);
             break;
         case Operation::Segment:
+            replayPen.setColor(QColor::fromRgb(op.color));
             p.setPen(replayPen);
             // Through the pixels' centres, as the image draws it.
             p.drawLine(QPointF(op.a + 0.5, op.b + 0.5), QPointF(op.c + 0.5, op.d + 0.5));
             break;
         case Operation::Text:
+            replayPen.setColor(QColor::fromRgb(op.color));
             p.setPen(replayPen);
             p.drawText(QPoint(op.a, op.b + metrics.ascent()),
                        QString::fromStdString(texts[static_cast<std::size_t>(op.c)]));

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,9 +57,12 @@ public:
     void SetTextFont(const QFont &font);
 
 private:
+    // A drawing call with the pen's colour at the time: traces of two colours drawn in turn
+    // keep one call per segment, not a colour change between every two.
     struct Operation {
-        enum Kind : unsigned char { Pen, PenWidth, Fill, Rect, Fill_Rect, Segment, Text } kind;
+        enum Kind : unsigned char { PenWidth, Fill, Rect, Fill_Rect, Segment, Text } kind;
         int a, b, c, d; // coordinates, or a colour in a and a width in a
+        QRgb color;
     };
     // Plots that never clear (none of ours do) would grow the list without end: past this many
     // calls the canvas stops keeping them.
@@ -83,7 +87,27 @@ private:
     bool JoinRun(int x1, int y1, int y2);
     void DrawRuns();
     void SetBand(int top, int bottom, int left, int right, QRgb color);
-    void Keep(Operation::Kind kind, int a, int b = 0, int c = 0, int d = 0);
+    void Keep(Operation::Kind kind, int a, int b = 0, int c = 0, int d = 0) {
+        if (!complete) {
+            return;
+        }
+        if (operations.size() >= MaxOperations) {
+            complete = false;
+            return;
+        }
+        operations.push_back({kind, a, b, c, d, lineColor});
+    }
+    // Where the pen's band starts across a path at logical v, and the path's own pixel.
+    int BandStart(int v) const {
+        return unitRatio
+                   ? v + unitBand
+                   : static_cast<int>(std::floor(v * ratio + (ratio - lineWidth) / 2.0 + 0.5));
+    }
+    int Centre(int v) const {
+        return unitRatio ? v : static_cast<int>(std::floor((v + 0.5) * ratio));
+    }
+    // After the ratio or the line width changed.
+    void TakeLineGeometry();
     bool CoversImage(int x1, int y1, int x2, int y2) const;
     void ForgetOperations();
 
@@ -95,6 +119,8 @@ private:
     QPen pen;
     QRgb lineColor = qRgb(0, 0, 0); // the pen's colour, as the lines write it
     int lineWidth = 1;              // the lines' width in image pixels
+    bool unitRatio = true;          // one image pixel per logical pixel: integer arithmetic
+    int unitBand = 0;               // BandStart(v) − v then
     ColumnRun runs[MaxRuns];
     int runCount = 0;
     QColor fill = Qt::white;

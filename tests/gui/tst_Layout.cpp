@@ -158,7 +158,6 @@ private slots:
     // The main window's View menu item (Ctrl+Shift+P) puts every window and every plot into the
     // projector view, and takes them out again.
     void projectorMenuItemAppliesToEveryWindowAndPlot() {
-        FakeUiServices services;
         ProgramWindows windows(services);
         auto *item = windows.mainForm.findChild<QAction *>(QStringLiteral("ProjectorView"));
         QVERIFY(item != nullptr);
