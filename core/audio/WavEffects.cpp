@@ -253,38 +253,58 @@ WavEffectResult WavEffects::FilterFile(WaveFile &input, WaveFile &output,
     Filter filter(kind == fkNetwork ? fkAllPass : kind);
     const std::uint32_t count = SampleCount(input);
     ProgressTicker ticker(progress, count);
-    for (std::uint32_t n = 0; n < count; ++n) {
+    // Read and conditioned a block at a time, so that the filter runs its recursion over the
+    // block; written and ticked frame by frame as before.
+    constexpr std::uint32_t Block = 1024;
+    double samples[Block];
+    for (std::uint32_t n = 0; n < count;) {
+        const std::uint32_t wanted = std::min(Block, count - n);
+        std::uint32_t read = 0;
         double x = 0.0;
-        if (!ReadFrame(input, x)) {
+        for (; read < wanted && ReadFrame(input, x); ++read) {
+            samples[read] = ConditionSample(x, s, noise);
+        }
+        FilterSamples(kind, filter, s, samples, static_cast<int>(read));
+        for (std::uint32_t i = 0; i < read; ++i, ++n) {
+            if (!WriteFrame(output, samples[i])) {
+                return Failure(output);
+            }
+            if (!ticker.Tick(n + 1)) {
+                return {WavEffectStatus::Stopped, {}};
+            }
+        }
+        if (read < wanted) {
             return Failure(input);
-        }
-        x = ConditionSample(x, s, noise);
-        double y = 0.0;
-        switch (kind) {
-        case fkDifferentiator:
-            // y = D(x)·Ts/π
-            y = filter.Differentiate(x, s.ts) * s.ts / std::numbers::pi;
-            break;
-        case fkIntegrator:
-            // y = I(x)·π/Ts
-            y = filter.Integrate(false, x, s.ts) * std::numbers::pi / s.ts;
-            break;
-        case fkNetwork:
-            y = network.ProcessSample(x, s.ts, std::numbers::pi / s.ts);
-            break;
-        default:
-            y = filter.Process(s.fo, s.q, s.amplification, s.ts, x);
-            break;
-        }
-        if (!WriteFrame(output, y)) {
-            return Failure(output);
-        }
-        if (!ticker.Tick(n + 1)) {
-            return {WavEffectStatus::Stopped, {}};
         }
     }
     ticker.Finish();
     return {};
+}
+
+void WavEffects::FilterSamples(FilterKind kind, Filter &filter, const WavEffectSettings &s,
+                               double *samples, int n) {
+    switch (kind) {
+    case fkDifferentiator:
+        for (int i = 0; i < n; ++i) {
+            // y = D(x)·Ts/π
+            samples[i] = filter.Differentiate(samples[i], s.ts) * s.ts / std::numbers::pi;
+        }
+        break;
+    case fkIntegrator:
+        for (int i = 0; i < n; ++i) {
+            // y = I(x)·π/Ts
+            samples[i] = filter.Integrate(false, samples[i], s.ts) * std::numbers::pi / s.ts;
+        }
+        break;
+    case fkNetwork:
+        for (int i = 0; i < n; ++i) {
+            samples[i] = network.ProcessSample(samples[i], s.ts, std::numbers::pi / s.ts);
+        }
+        break;
+    default:
+        filter.ProcessBlock(s.fo, s.q, s.amplification, s.ts, samples, samples, n);
+        break;
+    }
 }
 
 void WavEffects::ChangeSpectrum(WavEffectKind kind, int N, double fs, const WavEffectSettings &s) {

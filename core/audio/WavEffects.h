@@ -108,6 +108,9 @@ private:
                                 const Progress &progress);
     WavEffectResult FilterFile(WaveFile &input, WaveFile &output, const WavEffectSettings &settings,
                                const Progress &progress);
+    // n conditioned samples through the kind's filter (or the network), in place.
+    void FilterSamples(FilterKind kind, Filter &filter, const WavEffectSettings &settings,
+                       double *samples, int n);
     WavEffectResult BlockEffect(WavEffectKind kind, WaveFile &input, WaveFile &output,
                                 const WavEffectSettings &settings, const Progress &progress);
     WavEffectResult SampleAndHold(WaveFile &input, WaveFile &output,

@@ -181,6 +181,38 @@ double Filter::ProcessChanged(double newF0, double newQ, double newA0, double ne
     return y * gain;
 }
 
+void Filter::ProcessBlock(double newF0, double newQ, double newA0, double newTs, const double *in,
+                          double *out, int n) {
+    if (n <= 0) {
+        return;
+    }
+    // The first sample takes any change of the parameters (a redesign, a new gain).
+    out[0] = Process(newF0, newQ, newA0, newTs, in[0]);
+    const bool secondOrder = type >= fkBandPass && type <= fkLowPass;
+    if (!secondOrder || newF0 != f0 || newQ != q || newTs != ts || newA0 != amplification) {
+        for (int i = 1; i < n; ++i) {
+            out[i] = Process(newF0, newQ, newA0, newTs, in[i]);
+        }
+        return;
+    }
+    const double n0 = num[0], n1 = num[1], n2 = num[2], d1 = den[1], d2 = den[2], g = gain;
+    double x1 = xHist[1], x2 = xHist[2], y1 = yHist[1], y2 = yHist[2];
+    for (int i = 1; i < n; ++i) {
+        const double x = in[i];
+        // As Process: y = n0·x + n1·x1 + n2·x2 − d1·y1 − d2·y2, in the same order.
+        const double y = n0 * x + n1 * x1 + n2 * x2 - d1 * y1 - d2 * y2;
+        y2 = y1;
+        y1 = y;
+        x2 = x1;
+        x1 = x;
+        out[i] = y * g;
+    }
+    xHist[1] = x1;
+    xHist[2] = x2;
+    yHist[1] = y1;
+    yHist[2] = y2;
+}
+
 double Filter::ProcessStored(double x, double newTs) {
     return Process(f0, q, amplification, newTs, x);
 }

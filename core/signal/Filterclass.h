@@ -70,6 +70,10 @@ public:
         return ProcessChanged(newF0, newQ, newA0, newTs, x);
     }
     double ProcessChanged(double newF0, double newQ, double newA0, double newTs, double x);
+    // Process for each of n samples, in → out (they may be the same array), with the same
+    // results bit for bit; a second-order kind runs its recursion in registers.
+    void ProcessBlock(double newF0, double newQ, double newA0, double newTs, const double *in,
+                      double *out, int n);
 
     // Process with the stored f0, Q and A0.
     double ProcessStored(double x, double newTs);
