@@ -247,11 +247,7 @@ double Filter::Differentiate(double x, double newTs) {
     return y;
 }
 
-void Filter::Angle::Set(double theta) {
-    const auto thetaBits = std::bit_cast<unsigned long long>(theta);
-    if (known && thetaBits == bits) {
-        return;
-    }
+void Filter::Angle::Compute(double theta, unsigned long long thetaBits) {
     cosine = std::cos(theta);
     sine = std::sin(theta);
     bits = thetaBits;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 namespace kaldorium {
@@ -91,12 +92,18 @@ public:
     // The same, taking cos θ and sin θ (θ = omega·Ts) from `angle`, which computes them only for
     // an angle it does not hold already: filters evaluated at one angle share them.
     struct Angle {
-        // Makes cosine and sine those of theta.
-        void Set(double theta);
+        // Makes cosine and sine those of theta (inline: every stage of a network asks).
+        void Set(double theta) {
+            const auto thetaBits = std::bit_cast<unsigned long long>(theta);
+            if (!known || thetaBits != bits) {
+                Compute(theta, thetaBits);
+            }
+        }
         double cosine = 1.0;
         double sine = 0.0;
 
     private:
+        void Compute(double theta, unsigned long long thetaBits);
         unsigned long long bits = 0; // theta's bits
         bool known = false;
     };

@@ -361,7 +361,10 @@ private:
     void NetworkAt(double omega, double &magnitude, double &phase) const {
         const auto bits = std::bit_cast<unsigned long long>(omega);
         if (!lastKnown || bits != lastOmega) {
-            network->FrequencyResponse(omega, in.ts, lastMagnitude, lastPhase);
+            network->Response(omega, in.ts, lastRe, lastIm);
+            // As FilterNetwork::FrequencyResponse gives them.
+            lastMagnitude = std::sqrt(lastRe * lastRe + lastIm * lastIm);
+            lastPhase = (lastRe == 0.0 && lastIm == 0.0) ? 0.0 : std::atan2(lastIm, lastRe);
             lastOmega = bits;
             lastKnown = true;
         }
@@ -380,6 +383,8 @@ private:
     mutable Turn lastTurn;
     mutable unsigned long long lastOmega = 0;
     mutable bool lastKnown = false;
+    mutable double lastRe = 0.0;
+    mutable double lastIm = 0.0;
     mutable double lastMagnitude = 0.0;
     mutable double lastPhase = 0.0;
 };
@@ -462,22 +467,24 @@ double Evaluator::DelayAt(double omega) const {
         return t * RationalDelay(n, 2, d, 2, theta, TurnAt(theta));
     }
     case Formula::Network: {
-        // τ = −Im(H'/H), H' from the response a small step either side (the phase itself
-        // wraps, the complex response does not).
+        // τ = −Im(H'/H), H' from the complex response a small step either side (the phase
+        // itself wraps, the complex response does not).
         const double h = omega * 1e-6;
-        double m[3], p[3];
-        // The middle one first: it is the response the sweep has just asked for.
-        for (const int i : {1, 0, 2}) {
-            NetworkAt(omega + (i - 1) * h, m[i], p[i]);
-        }
-        if (m[1] == 0.0) {
+        double magnitude = 0.0;
+        double phase = 0.0;
+        // The middle one: the response the sweep has just asked for, kept.
+        NetworkAt(omega, magnitude, phase);
+        const double hRe = lastRe;
+        const double hIm = lastIm;
+        if (magnitude == 0.0) {
             return 0.0;
         }
-        const double dRe = (m[2] * std::cos(p[2]) - m[0] * std::cos(p[0])) / (2.0 * h);
-        const double dIm = (m[2] * std::sin(p[2]) - m[0] * std::sin(p[0])) / (2.0 * h);
-        const double hRe = m[1] * std::cos(p[1]);
-        const double hIm = m[1] * std::sin(p[1]);
-        return -(dIm * hRe - dRe * hIm) / (m[1] * m[1]);
+        double re[2], im[2];
+        network->Response(omega - h, in.ts, re[0], im[0]);
+        network->Response(omega + h, in.ts, re[1], im[1]);
+        const double dRe = (re[1] - re[0]) / (2.0 * h);
+        const double dIm = (im[1] - im[0]) / (2.0 * h);
+        return -(dIm * hRe - dRe * hIm) / (magnitude * magnitude);
     }
     default: {
         // The numerators' zeros lie on the jω axis (s, s², s² + ω0²) and add no delay; the

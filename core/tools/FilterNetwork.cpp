@@ -39,8 +39,8 @@ void RationalResponse(const Filter &f, double cosine, double sine, double &re, d
 }
 
 // One stage's response at ω for period ts, its cos θ and sin θ from `angle`.
-void StageResponse(Filter &f, double omega, double ts, Filter::Angle &angle, double &re,
-                   double &im) {
+inline void StageResponse(Filter &f, double omega, double ts, Filter::Angle &angle, double &re,
+                          double &im) {
     if (ts == f.ts && f.type >= fkBandPass && f.type <= fkLowPass4th) {
         angle.Set(omega * f.ts);
         if (f.type >= fkHighPass4th) {
@@ -155,11 +155,19 @@ void FilterNetwork::ClearStages() {
 }
 
 void FilterNetwork::FrequencyResponse(double omega, double ts, double &magnitude, double &phase) {
+    double sRe = 0.0;
+    double sIm = 0.0;
+    Response(omega, ts, sRe, sIm);
+    magnitude = std::sqrt(sRe * sRe + sIm * sIm);
+    phase = (sRe == 0.0 && sIm == 0.0) ? 0.0 : std::atan2(sIm, sRe);
+}
+
+void FilterNetwork::Response(double omega, double ts, double &sRe, double &sIm) {
     // H = (Σ_k A_k·B_k·C_k) · H_input · H_output. The stages share one θ = ω·Ts, so its cosine
     // and sine are computed once.
     Filter::Angle angle;
-    double sRe = 0.0;
-    double sIm = 0.0;
+    sRe = 0.0;
+    sIm = 0.0;
     for (int k = 1; k <= 4; ++k) {
         double pRe = 1.0;
         double pIm = 0.0;
@@ -182,8 +190,6 @@ void FilterNetwork::FrequencyResponse(double omega, double ts, double &magnitude
         sIm = sRe * im + sIm * re;
         sRe = nextRe;
     }
-    magnitude = std::sqrt(sRe * sRe + sIm * sIm);
-    phase = (sRe == 0.0 && sIm == 0.0) ? 0.0 : std::atan2(sIm, sRe);
 }
 
 void FilterNetwork::ApplySettings(const StageSetting (&settings)[StageCount]) {

@@ -48,6 +48,8 @@ public:
 
     // Magnitude and phase (radians) of the whole network at ω for period Ts.
     void FrequencyResponse(double omega, double ts, double &magnitude, double &phase);
+    // The same as a complex number.
+    void Response(double omega, double ts, double &re, double &im);
 
     // Configures the stages from the window's fourteen settings (indexed like the stages).
     void ApplySettings(const StageSetting (&settings)[StageCount]);
