@@ -1,0 +1,176 @@
+#include "core/audio/WavEffects.h"
+#include "core/audio/WaveFile.h"
+#include "core/audio/WaveFrames.h"
+#include "core/common/Random.h"
+#include "core/signal/DesignedFilterSource.h"
+#include "core/spectrum/SpectrumAnalysis.h"
+#include "core/tools/FilterNetwork.h"
+#include "gui/audio/Wavmain.h"
+#include "gui/services/SoundPlayer.h"
+#include "gui/services/UiServices.h"
+#include "gui/spectrum/Dftmain.h"
+#include "gui/tools/Fileedit.h"
+
+#include <QAbstractButton>
+#include <QDebug>
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <string>
+#include <unistd.h>
+
+// The long work a user clicks in a window, each beside the core call the window makes, in the
+// same run: the WAV workbench's two filter effects and the spectrum window's two analyses of
+// ten minutes of stereo.
+
+namespace {
+
+// Ten minutes of 16-bit stereo at 44.1 kHz in /tmp, written once per run, removed at exit.
+struct LongFiles {
+    const std::string input = "/tmp/kaldorium-window-" + std::to_string(getpid()) + "-in.wav";
+    const std::string output = "/tmp/kaldorium-window-" + std::to_string(getpid()) + "-out.wav";
+    LongFiles() {
+        kaldorium::WaveFile file;
+        file.SetPcmFormat(44100, 2, 16);
+        file.CreateForWriting(input);
+        for (long long k = 0; k < 600LL * 44100; ++k) {
+            const double t = static_cast<double>(k) / 44100.0;
+            file.WriteValue(0.5 * std::sin(2 * std::numbers::pi * 440.0 * t) +
+                            0.2 * std::sin(2 * std::numbers::pi * 3001 * t));
+            file.WriteValue(0.3 * std::sin(2 * std::numbers::pi * 1234.0 * t));
+        }
+        file.CloseFile();
+    }
+    ~LongFiles() {
+        std::remove(input.c_str());
+        std::remove(output.c_str());
+    }
+};
+
+const LongFiles &Files() {
+    static const LongFiles files;
+    return files;
+}
+
+// Answers the open dialog with the input and the save dialog with the output.
+class FileServices : public UiServices {
+public:
+    QString OpenFileName(QWidget *, const QString &, const QString &, const QString &) override {
+        return QString::fromStdString(Files().input);
+    }
+    QString SaveFileName(QWidget *, const QString &, const QString &, const QString &,
+                         const QString &) override {
+        return QString::fromStdString(Files().output);
+    }
+    QMessageBox::StandardButton Message(QWidget *, QMessageBox::Icon, const QString &,
+                                        const QString &text,
+                                        QMessageBox::StandardButtons) override {
+        qWarning() << "MESSAGE" << text;
+        return QMessageBox::Ok;
+    }
+    void ShowError(QWidget *, const QString &text) override { qWarning() << "ERROR" << text; }
+};
+
+class SilentPlayer : public SoundPlayer {
+public:
+    void PlayAsync(const QString &) override {}
+    bool TryPlayAsync(const QString &) override { return true; }
+    void StopAll() override {}
+    QString PlaybackError() const override { return QString(); }
+};
+
+// The WAV workbench with its defaults, the input chosen: a click on `button` runs the effect.
+void WindowEffect(benchmark::State &state, const char *button) {
+    Files();
+    FileServices services;
+    SilentPlayer player;
+    kaldorium::NoiseGenerator noise;
+    kaldorium::FilterNetwork network;
+    kaldorium::DefaultDesignedFilterSource designed;
+    TFileEditForm editor(services);
+    TWAVMainForm wav(services, player, noise, network, designed, editor);
+    wav.show();
+    wav.findChild<QAbstractButton *>(QStringLiteral("GetInputFile"))->click();
+    auto *run = wav.findChild<QAbstractButton *>(QString::fromLatin1(button));
+    for (auto _ : state) {
+        run->click();
+    }
+    wav.close();
+}
+
+// The same effect as the core runs it for the window, with the window's default settings.
+void CoreEffect(benchmark::State &state, kaldorium::WavEffectKind kind) {
+    Files();
+    kaldorium::NoiseGenerator noise;
+    kaldorium::FilterNetwork network;
+    kaldorium::EffectBlocks blocks;
+    const kaldorium::WavSettings defaults;
+    kaldorium::WavEffectSettings s;
+    s.filterKind = defaults.filterKind;
+    s.fo = defaults.filterFrequency;
+    s.q = defaults.qFactor;
+    s.amplification = defaults.amplification;
+    s.ts = 1.0 / 44100; // the input's period, as the window takes it from the file
+    s.window = kaldorium::WindowKind::NoWindow;
+    for (auto _ : state) {
+        kaldorium::WavEffects effects(network, noise, blocks);
+        effects.Run(kind, Files().input, Files().output, s);
+    }
+}
+
+void BM_WindowFilterInputFile(benchmark::State &state) {
+    WindowEffect(state, "ModifyFile");
+}
+void BM_CoreFilterInputFile(benchmark::State &state) {
+    CoreEffect(state, kaldorium::WavEffectKind::ModifyFile);
+}
+void BM_WindowFFTFilterInputFile(benchmark::State &state) {
+    WindowEffect(state, "FFT_Filtering");
+}
+void BM_CoreFFTFilterInputFile(benchmark::State &state) {
+    CoreEffect(state, kaldorium::WavEffectKind::FFTFiltering);
+}
+
+// The spectrum window's analysis with the Hamming window, FFT (N 512) or direct DFT (N 441).
+void BM_WindowSpectrum(benchmark::State &state) {
+    Files();
+    FileServices services;
+    SilentPlayer player;
+    TFileEditForm editor(services);
+    TDFTMainForm form(services, player, editor);
+    form.show();
+    const QString input = QString::fromStdString(Files().input);
+    for (auto _ : state) {
+        if (!form.Analyse(input, state.range(0) == 1, 0)) {
+            state.SkipWithError("the analysis did not run");
+            break;
+        }
+    }
+    form.close();
+}
+
+void BM_CoreSpectrum(benchmark::State &state) {
+    Files();
+    kaldorium::SpectrumAnalysis analysis;
+    for (auto _ : state) {
+        kaldorium::WaveFile file;
+        file.OpenForReading(Files().input);
+        kaldorium::WaveFrameSource frames(file);
+        benchmark::DoNotOptimize(
+            analysis.Run(frames, state.range(0) == 1, kaldorium::WindowKind::Hamming));
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_WindowFilterInputFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CoreFilterInputFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowFFTFilterInputFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CoreFFTFilterInputFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+// 1: FFT, 0: direct DFT.
+BENCHMARK(BM_WindowSpectrum)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CoreSpectrum)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
