@@ -19,13 +19,21 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <numbers>
 #include <string>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char **environ;
 
 // The long work a user clicks in a window, each beside the core call the window makes, in the
 // same run: the WAV workbench's two filter effects and the spectrum window's two analyses of
-// ten minutes of stereo.
+// ten minutes of stereo. And the start-up of the program beside a plain Qt window's.
 
 namespace {
 
@@ -50,6 +58,12 @@ struct LongFiles {
         std::remove(output.c_str());
     }
 };
+
+// startup_probe, built beside this benchmark.
+std::string StartupProbe() {
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "startup_probe")
+        .string();
+}
 
 const LongFiles &Files() {
     static const LongFiles files;
@@ -174,3 +188,40 @@ BENCHMARK(BM_CoreFFTFilterInputFile)->Unit(benchmark::kMillisecond)->UseRealTime
 // 1: FFT, 0: direct DFT.
 BENCHMARK(BM_WindowSpectrum)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CoreSpectrum)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+namespace {
+
+// The program started until its main window has painted, as a whole process (startup_probe),
+// and a plain Qt Widgets window the same way: wall time, and the peak resident size in MiB.
+void BM_StartUp(benchmark::State &state) {
+    const bool minimal = state.range(0) == 0;
+    const std::string probe = StartupProbe();
+    double peak = 0.0;
+    for (auto _ : state) {
+        std::vector<char *> argv{const_cast<char *>(probe.c_str())};
+        std::string mode = "minimal";
+        if (minimal) {
+            argv.push_back(mode.data());
+        }
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        if (posix_spawn(&child, probe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("startup_probe did not start");
+            break;
+        }
+        int status = 0;
+        rusage usage{};
+        if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            state.SkipWithError("startup_probe failed");
+            break;
+        }
+        peak = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    }
+    state.counters["peak_MiB"] = peak;
+}
+
+} // namespace
+
+// 1: the program, 0: the plain window.
+BENCHMARK(BM_StartUp)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
