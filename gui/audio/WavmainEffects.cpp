@@ -6,6 +6,7 @@
 #include "gui/widgets/NumberEdit.h"
 
 #include <QButtonGroup>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <cstdint>
@@ -133,9 +134,16 @@ void TWAVMainForm::RunEffect(WavEffectKind kind) {
         });
         // From no value: the first report changes it, whatever the last effect left.
         EffectProgress->reset();
+        // A progress bar repaints at once whenever its value changes: it takes a new value as
+        // often as messages run, not at every report, and the last one always.
+        QElapsedTimer sinceShown;
         const Progress progress = [&](long long done, long long total) {
             const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
-            EffectProgress->setValue(percent);
+            if (!sinceShown.isValid() || sinceShown.elapsed() >= kMessageInterval ||
+                done == total) {
+                EffectProgress->setValue(percent);
+                sinceShown.start();
+            }
             if (EffectProgress->isHidden()) {
                 EffectProgress->show();
             }

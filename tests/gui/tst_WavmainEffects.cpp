@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -241,6 +242,23 @@ private slots:
             QVERIFY(output.valid);
             QVERIFY(output.Frames() < 200000);
         }
+    }
+
+    // The bar repaints the moment its value changes, so it takes a value as often as messages
+    // run (every 50 ms), not at every report: the first and the last, and few between.
+    void progressBarTakesAValueAsOftenAsMessagesRun() {
+        chooseFiles(WriteWav(file("long.wav"), 44100, 1, 16, 44100 * 20, Tone), file("out.wav"));
+        QList<int> values;
+        connect(bar(), &QProgressBar::valueChanged, this, [&](int v) { values << v; });
+        QElapsedTimer running;
+        running.start();
+        click(QStringLiteral("ModifyFile"));
+        const qint64 elapsed = running.elapsed();
+        QCOMPARE(messages(), QStringList());
+        QVERIFY(values.size() >= 2);
+        QCOMPARE(values.last(), 100);
+        QVERIFY2(values.size() <= 2 + elapsed / 50,
+                 qPrintable(QStringLiteral("%1 values in %2 ms").arg(values.size()).arg(elapsed)));
     }
 
     // While an effect runs the window repaints, the bar shows how far it is, and every other
