@@ -97,41 +97,53 @@ public:
     QString PlaybackError() const override { return QString(); }
 };
 
-// The WAV workbench with its defaults, the input chosen: a click on `button` runs the effect.
-void WindowEffect(benchmark::State &state, const char *button) {
-    Files();
+// The WAV workbench with its defaults and the input chosen.
+struct Workbench {
     FileServices services;
     SilentPlayer player;
     kaldorium::NoiseGenerator noise;
     kaldorium::FilterNetwork network;
     kaldorium::DefaultDesignedFilterSource designed;
-    TFileEditForm editor(services);
-    TWAVMainForm wav(services, player, noise, network, designed, editor);
-    wav.show();
-    wav.findChild<QAbstractButton *>(QStringLiteral("GetInputFile"))->click();
-    auto *run = wav.findChild<QAbstractButton *>(QString::fromLatin1(button));
+    TFileEditForm editor{services};
+    TWAVMainForm wav{services, player, noise, network, designed, editor};
+    Workbench() {
+        Files();
+        wav.show();
+        wav.findChild<QAbstractButton *>(QStringLiteral("GetInputFile"))->click();
+    }
+};
+
+// A click on `button` runs the effect in the window.
+void WindowEffect(benchmark::State &state, const char *button) {
+    Workbench bench;
+    auto *run = bench.wav.findChild<QAbstractButton *>(QString::fromLatin1(button));
     for (auto _ : state) {
         run->click();
     }
-    wav.close();
+    bench.wav.close();
 }
 
-// The same effect as the core runs it for the window, with the window's default settings.
+// The same effect as the core runs it for the window, with the window's own settings.
 void CoreEffect(benchmark::State &state, kaldorium::WavEffectKind kind) {
-    Files();
-    kaldorium::NoiseGenerator noise;
-    kaldorium::FilterNetwork network;
-    kaldorium::EffectBlocks blocks;
-    const kaldorium::WavSettings defaults;
+    Workbench bench;
+    const kaldorium::WavSettings &w = bench.wav.Settings();
     kaldorium::WavEffectSettings s;
-    s.filterKind = defaults.filterKind;
-    s.fo = defaults.filterFrequency;
-    s.q = defaults.qFactor;
-    s.amplification = defaults.amplification;
-    s.ts = 1.0 / 44100; // the input's period, as the window takes it from the file
-    s.window = kaldorium::WindowKind::NoWindow;
+    s.filterKind = w.filterKind;
+    s.fo = w.filterFrequency;
+    s.q = w.qFactor;
+    s.amplification = w.amplification;
+    s.ts = w.samplingPeriod;
+    s.addNoise = w.addNoise;
+    s.normalNoise = w.normalNoise;
+    s.snRatio = w.snRatio;
+    s.rectify = w.rectify;
+    s.halfRectify = w.halfRectify;
+    s.speedFactor = w.speedFactor;
+    s.window = kaldorium::WindowKind::NoWindow; // the window list's default
+    bench.wav.close();
+    kaldorium::EffectBlocks blocks;
     for (auto _ : state) {
-        kaldorium::WavEffects effects(network, noise, blocks);
+        kaldorium::WavEffects effects(bench.network, bench.noise, blocks);
         effects.Run(kind, Files().input, Files().output, s);
     }
 }
