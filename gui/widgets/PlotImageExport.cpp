@@ -93,13 +93,16 @@ QImage PlotImage::ExportedImage() const {
     if (frame.left == 0 && frame.top == 0 && frame.bottom == 0) {
         return plot;
     }
-    QImage image(plot.width() + frame.left * plot.devicePixelRatio(),
-                 plot.height() + (frame.top + frame.bottom) * plot.devicePixelRatio(),
+    // The bands in image pixels, whole ones on a scaled screen too.
+    const qreal ratio = plot.devicePixelRatio();
+    QImage image(plot.width() + qRound(frame.left * ratio),
+                 plot.height() + qRound(frame.top * ratio) + qRound(frame.bottom * ratio),
                  QImage::Format_RGB32);
-    image.setDevicePixelRatio(plot.devicePixelRatio());
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.drawImage(QPoint(frame.left, frame.top), plot);
+    painter.drawImage(
+        QPointF(qRound(frame.left * ratio) / ratio, qRound(frame.top * ratio) / ratio), plot);
     painter.setRenderHint(QPainter::TextAntialiasing);
     DrawFrame(painter, frame);
     return image;
