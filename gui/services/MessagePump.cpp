@@ -24,8 +24,12 @@ void MessagePump::Start(int intervalMs) {
     Start();
 }
 
+bool MessagePump::Due() const {
+    return interval <= 0 || !sinceMessages.isValid() || sinceMessages.elapsed() >= interval;
+}
+
 bool MessagePump::Pump() {
-    if (interval > 0 && sinceMessages.isValid() && sinceMessages.elapsed() < interval) {
+    if (!Due()) {
         return !stopRequested;
     }
     PumpMessages();

@@ -32,6 +32,8 @@ public:
     // Lets pending messages run when the interval has passed since they last did. False once a
     // stop was requested (before or while the messages ran): the work ends where it is.
     bool Pump();
+    // Whether the next Pump() lets messages run: what shows progress need change only then.
+    bool Due() const;
     // Pump() as the core's progress callback.
     kaldorium::Progress AsProgress() {
         return [this](long long, long long) { return Pump(); };

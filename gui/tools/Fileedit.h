@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/services/DataFileEditor.h"
+#include "gui/services/MessagePump.h"
 
 #include <QDialog>
 #include <QString>
@@ -115,6 +116,8 @@ private:
     bool latin1File = false;
     bool loading = false;
     bool stopLoading = false;
+    // Lets messages run while a file loads, at most every 50 ms.
+    MessagePump loadPump{50};
 
     QMenuBar *MainMenu1 = nullptr;
     QMenu *FileMenu = nullptr;

@@ -44,6 +44,7 @@ bool TFileEditForm::LoadFile(const QString &name) {
     }
     loading = true;
     stopLoading = false;
+    loadPump.Start();
     UpdateControls();
     // Read as UTF-8 until a byte sequence says otherwise; then again from the start as Latin-1.
     ReadResult result = ReadText(file, false);
@@ -136,8 +137,11 @@ void TFileEditForm::ReportReadError(const QString &name, const QFile &file) {
 }
 
 bool TFileEditForm::ProcessMessages(qint64 done, qint64 total) {
-    LoadProgress->setValue(total > 0 ? static_cast<int>(done * 100 / total) : 100);
-    PumpMessages();
+    // The bar repaints at once on a new value: it moves only when messages run.
+    if (loadPump.Due()) {
+        LoadProgress->setValue(total > 0 ? static_cast<int>(done * 100 / total) : 100);
+    }
+    loadPump.Pump();
     return !stopLoading;
 }
 
