@@ -75,88 +75,115 @@ double Oscillator::NextSample(double newAmplitude, double newFrequency, int newS
     const double period = 1.0 / frequency;
     double v = 0.0;
     switch (waveform) {
-    case WaveformType::Square: {
-        const double high = period * dutyCycle * 0.01;
-        if (phaseTime > period) {
-            phaseTime = 0.0;
-        }
-        v = phaseTime >= high ? -1.0 : 1.0;
-        phaseTime += samplingPeriod;
-        v = amplitude * v;
+    case WaveformType::Square:
+        v = SquareStep(period);
         break;
-    }
-    case WaveformType::Triangle: {
-        // 1 − 2t/h down to −1 at h = P/2, then 2t/h − 3 back up to +1.
-        const double h = 0.5 / frequency;
-        v = (phaseTime >= 0.0 && phaseTime <= h) ? 1.0 - 2.0 * phaseTime / h
-                                                 : 2.0 * phaseTime / h - 3.0;
-        phaseTime += samplingPeriod;
-        if (phaseTime > period) {
-            phaseTime = 0.0;
-        }
-        v = amplitude * v;
+    case WaveformType::Triangle:
+        v = TriangleStep(period);
         break;
-    }
     case WaveformType::Sawtooth:
-        // 2t/P − 1
-        v = 2.0 * phaseTime / period - 1.0;
-        phaseTime += samplingPeriod;
-        if (phaseTime > period) {
-            phaseTime = 0.0;
-        }
-        v = amplitude * v;
+        v = SawtoothStep(period);
         break;
-    case WaveformType::FaultyTriangle: {
-        // t/q up to +1 at q = P/4, 2 − t/q down to −1 at 3q, t/q − 4 up to 0; the wrap restarts
-        // at Ts, not at 0.
-        const double q = 0.25 / frequency;
-        if (phaseTime > period) {
-            phaseTime = samplingPeriod;
-        }
-        if (phaseTime >= 0.0 && phaseTime <= q) {
-            v = phaseTime / q;
-        } else if (phaseTime > q && phaseTime <= 3.0 * q) {
-            v = 2.0 - phaseTime / q;
-        } else {
-            v = phaseTime / q - 4.0;
-        }
-        phaseTime += samplingPeriod;
-        v = amplitude * v;
+    case WaveformType::FaultyTriangle:
+        v = FaultyTriangleStep(period);
         break;
-    }
-    case WaveformType::FaultySawtooth: {
-        // t/h up to +1 at h = P/2, then t/h − 2 from −1 up to 0; the wrap restarts at Ts.
-        const double h = 0.5 / frequency;
-        if (phaseTime > period) {
-            phaseTime = samplingPeriod;
-        }
-        v = (phaseTime >= 0.0 && phaseTime <= h) ? phaseTime / h : phaseTime / h - 2.0;
-        phaseTime += samplingPeriod;
-        v = amplitude * v;
+    case WaveformType::FaultySawtooth:
+        v = FaultySawtoothStep(period);
         break;
-    }
     case WaveformType::FileData:
-        // The count may have shrunk under the index (a reload), or be 0: start over rather than
-        // play past the loaded samples.
-        if (readIndex >= sampleCount) {
-            readIndex = 0;
-        }
-        v = samples[static_cast<std::size_t>(readIndex)];
-        ++readIndex;
-        if (readIndex >= sampleCount) {
-            readIndex = 0;
-        }
+        v = FileStep();
         break;
     case WaveformType::Sine:
     default:
-        // v = 2·cos(ω·Ts)·y1 − y2 + A·sin(ω·Ts)·kick, giving A·sin(ω·Ts), A·sin(2ω·Ts), …
-        v = twoCosOmegaTs * y1 - y2 + amplitude * sinOmegaTs * kick;
-        y2 = y1;
-        y1 = v;
-        kick = 0.0;
+        v = SineStep();
         break;
     }
     return v + dcOffset;
+}
+
+inline double Oscillator::SquareStep(double period) {
+    const double high = period * dutyCycle * 0.01;
+    if (phaseTime > period) {
+        phaseTime = 0.0;
+    }
+    const double v = phaseTime >= high ? -1.0 : 1.0;
+    phaseTime += samplingPeriod;
+    return amplitude * v;
+}
+
+inline double Oscillator::TriangleStep(double period) {
+    // 1 − 2t/h down to −1 at h = P/2, then 2t/h − 3 back up to +1.
+    const double h = 0.5 / frequency;
+    const double v = (phaseTime >= 0.0 && phaseTime <= h) ? 1.0 - 2.0 * phaseTime / h
+                                                          : 2.0 * phaseTime / h - 3.0;
+    phaseTime += samplingPeriod;
+    if (phaseTime > period) {
+        phaseTime = 0.0;
+    }
+    return amplitude * v;
+}
+
+inline double Oscillator::SawtoothStep(double period) {
+    // 2t/P − 1
+    const double v = 2.0 * phaseTime / period - 1.0;
+    phaseTime += samplingPeriod;
+    if (phaseTime > period) {
+        phaseTime = 0.0;
+    }
+    return amplitude * v;
+}
+
+inline double Oscillator::FaultyTriangleStep(double period) {
+    // t/q up to +1 at q = P/4, 2 − t/q down to −1 at 3q, t/q − 4 up to 0; the wrap restarts at
+    // Ts, not at 0.
+    const double q = 0.25 / frequency;
+    if (phaseTime > period) {
+        phaseTime = samplingPeriod;
+    }
+    double v = 0.0;
+    if (phaseTime >= 0.0 && phaseTime <= q) {
+        v = phaseTime / q;
+    } else if (phaseTime > q && phaseTime <= 3.0 * q) {
+        v = 2.0 - phaseTime / q;
+    } else {
+        v = phaseTime / q - 4.0;
+    }
+    phaseTime += samplingPeriod;
+    return amplitude * v;
+}
+
+inline double Oscillator::FaultySawtoothStep(double period) {
+    // t/h up to +1 at h = P/2, then t/h − 2 from −1 up to 0; the wrap restarts at Ts.
+    const double h = 0.5 / frequency;
+    if (phaseTime > period) {
+        phaseTime = samplingPeriod;
+    }
+    const double v = (phaseTime >= 0.0 && phaseTime <= h) ? phaseTime / h : phaseTime / h - 2.0;
+    phaseTime += samplingPeriod;
+    return amplitude * v;
+}
+
+inline double Oscillator::FileStep() {
+    // The count may have shrunk under the index (a reload), or be 0: start over rather than play
+    // past the loaded samples.
+    if (readIndex >= sampleCount) {
+        readIndex = 0;
+    }
+    const double v = samples[static_cast<std::size_t>(readIndex)];
+    ++readIndex;
+    if (readIndex >= sampleCount) {
+        readIndex = 0;
+    }
+    return v;
+}
+
+inline double Oscillator::SineStep() {
+    // v = 2·cos(ω·Ts)·y1 − y2 + A·sin(ω·Ts)·kick, giving A·sin(ω·Ts), A·sin(2ω·Ts), …
+    const double v = twoCosOmegaTs * y1 - y2 + amplitude * sinOmegaTs * kick;
+    y2 = y1;
+    y1 = v;
+    kick = 0.0;
+    return v;
 }
 
 int Oscillator::LoadDataFile(const std::string &fileName) {

@@ -49,6 +49,15 @@ public:
     int ReadIndex() const { return readIndex; }
 
 private:
+    // One step of each waveform before the DC offset, advancing its phase or history.
+    double SquareStep(double period);
+    double TriangleStep(double period);
+    double SawtoothStep(double period);
+    double FaultyTriangleStep(double period);
+    double FaultySawtoothStep(double period);
+    double FileStep();
+    double SineStep();
+
     WaveformType waveform;
     double frequency = 1.0;
     double amplitude = 1.0;
