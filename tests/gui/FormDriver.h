@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
@@ -189,4 +190,26 @@ inline void wheel(QWidget *widget, const QPoint &at, int notches,
     QWheelEvent event(QPointF(at), QPointF(widget->mapToGlobal(at)), QPoint(),
                       QPoint(0, 120 * notches), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
+}
+
+// Right-clicks `widget` at `at` and chooses the item with the text `item` from the context menu
+// that opens; false when the menu had no such item.
+inline bool chooseFromMenu(QWidget *widget, const QPoint &at, const QString &item) {
+    bool found = false;
+    QTimer::singleShot(0, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (menu == nullptr) {
+            return;
+        }
+        for (QAction *a : menu->actions()) {
+            if (a->text() == item) {
+                found = true;
+                menu->close();
+                a->trigger();
+            }
+        }
+        menu->close();
+    });
+    QTest::mouseClick(widget, Qt::RightButton, {}, at);
+    return found;
 }

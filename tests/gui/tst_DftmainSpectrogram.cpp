@@ -88,21 +88,7 @@ class TestDftmainSpectrogram : public QObject {
         PlotImage *Image() { return control<PlotImage>(&form, "Image2"); }
         // Right-clicks the picture and chooses `item` from the menu that opens.
         void FromMenu(const QString &item) {
-            bool found = false;
-            QTimer::singleShot(0, [&] {
-                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-                QVERIFY(menu != nullptr);
-                for (QAction *a : menu->actions()) {
-                    if (a->text() == item) {
-                        found = true;
-                        menu->close();
-                        a->trigger();
-                    }
-                }
-                menu->close();
-            });
-            QTest::mouseClick(Image(), Qt::RightButton, {}, form.PictureRect().center());
-            QVERIFY2(found, qPrintable(item));
+            QVERIFY2(chooseFromMenu(Image(), form.PictureRect().center(), item), qPrintable(item));
         }
         void Wheel(QPoint at, int delta, Qt::KeyboardModifiers modifiers = {}) {
             QWheelEvent wheel(at, Image()->mapToGlobal(at), QPoint(), QPoint(0, delta),

@@ -89,6 +89,15 @@ private:
         enter(name);
     }
 
+    // The largest magnitude in the second half of what was handed over: the filter has settled.
+    static double LoudestOfSettled(const std::vector<double> &given) {
+        double loudest = 0.0;
+        for (std::size_t i = given.size() / 2; i < given.size(); ++i) {
+            loudest = std::max(loudest, std::abs(given[i]));
+        }
+        return loudest;
+    }
+
     // The output goes quiet within 100 ms of sound after `change`, made while a run plays the
     // 2 kHz default through a filter that passes it: a filter kind clicked, a stepper stepped,
     // the network applied anew.
@@ -96,11 +105,7 @@ private:
         click("fTest");
         playRun(0.4);
         const long long heardAtChange = audio.PlayedFrames();
-        const std::vector<double> before = audio.GivenSamples();
-        double loudest = 0.0;
-        for (std::size_t i = before.size() / 2; i < before.size(); ++i) {
-            loudest = std::max(loudest, std::abs(before[i]));
-        }
+        const double loudest = LoudestOfSettled(audio.GivenSamples());
         QVERIFY(loudest > 0.0);
         change();
         playRun(0.3);
@@ -247,11 +252,7 @@ private slots:
         click("fTest");
         playRun(0.5);
         const long long heardAtChange = audio.PlayedFrames();
-        const std::vector<double> before = audio.GivenSamples();
-        double loudest = 0.0;
-        for (std::size_t i = before.size() / 2; i < before.size(); ++i) {
-            loudest = std::max(loudest, std::abs(before[i]));
-        }
+        const double loudest = LoudestOfSettled(audio.GivenSamples());
         QVERIFY(loudest > 0.0);
         const QString amplification = find<QLineEdit>("sfAmplification")->text();
         enterText("sfAmplification", QString::number(4.0 * amplification.toDouble()));

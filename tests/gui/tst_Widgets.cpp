@@ -88,27 +88,6 @@ class TestWidgets : public QObject {
         return false;
     }
 
-    // Right-clicks the plot and chooses `item` from the menu that opens.
-    static void fromMenu(PlotImage &plot, const QString &item) {
-        bool found = false;
-        QTimer::singleShot(0, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            for (QAction *a : menu != nullptr ? menu->actions() : QList<QAction *>()) {
-                if (a->text() == item && a->isEnabled()) {
-                    found = true;
-                    menu->close();
-                    a->trigger();
-                    return;
-                }
-            }
-            if (menu != nullptr) {
-                menu->close();
-            }
-        });
-        QTest::mouseClick(&plot, Qt::RightButton, {}, plot.rect().center());
-        QVERIFY2(found, qPrintable(item));
-    }
-
 private slots:
     void refusedTextShowsOneBoxThatEnterCloses() {
         BoxServices services;
@@ -382,12 +361,14 @@ private slots:
         const QString csv = plot.image.DataText();
         QVERIFY(csv.startsWith(QStringLiteral("time (ms),input,output\r\n")));
         QCOMPARE(csv.count(QStringLiteral("\r\n")), 252);
-        fromMenu(plot.image, QStringLiteral("Copy Data"));
+        QVERIFY(
+            chooseFromMenu(&plot.image, plot.image.rect().center(), QStringLiteral("Copy Data")));
         QCOMPARE(QApplication::clipboard()->text(), csv);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("menu.csv"));
         services.saveAnswers.enqueue(path);
-        fromMenu(plot.image, QStringLiteral("Save Data As…"));
+        QVERIFY(chooseFromMenu(&plot.image, plot.image.rect().center(),
+                               QStringLiteral("Save Data As…")));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()), csv);
