@@ -1,3 +1,5 @@
+#include "tests/gui/FakeSoundPlayer.h"
+
 #include "core/audio/WavEffects.h"
 #include "core/audio/WaveFile.h"
 #include "core/audio/WaveFrames.h"
@@ -6,7 +8,6 @@
 #include "core/spectrum/SpectrumAnalysis.h"
 #include "core/tools/FilterNetwork.h"
 #include "gui/audio/Wavmain.h"
-#include "gui/services/SoundPlayer.h"
 #include "gui/services/UiServices.h"
 #include "gui/spectrum/Dftmain.h"
 #include "gui/tools/Fileedit.h"
@@ -89,18 +90,10 @@ public:
     void ShowError(QWidget *, const QString &text) override { qWarning() << "ERROR" << text; }
 };
 
-class SilentPlayer : public SoundPlayer {
-public:
-    void PlayAsync(const QString &) override {}
-    bool TryPlayAsync(const QString &) override { return true; }
-    void StopAll() override {}
-    QString PlaybackError() const override { return QString(); }
-};
-
 // The WAV workbench with its defaults and the input chosen.
 struct Workbench {
     FileServices services;
-    SilentPlayer player;
+    FakeSoundPlayer player;
     kaldorium::NoiseGenerator noise;
     kaldorium::FilterNetwork network;
     kaldorium::DefaultDesignedFilterSource designed;
@@ -165,7 +158,7 @@ void BM_CoreFFTFilterInputFile(benchmark::State &state) {
 void BM_WindowSpectrum(benchmark::State &state) {
     Files();
     FileServices services;
-    SilentPlayer player;
+    FakeSoundPlayer player;
     TFileEditForm editor(services);
     TDFTMainForm form(services, player, editor);
     form.show();
