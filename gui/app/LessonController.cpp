@@ -74,32 +74,36 @@ LessonController::~LessonController() {
     delete LessonPane;
 }
 
-std::vector<std::pair<const char *, QWidget *>> LessonController::Windows() const {
-    return {{"TDSPMainForm", &windows.mainForm},
-            {"TGraphForm", &windows.graphForm},
-            {"TAnalogueFiltersForm", &windows.analogueForm},
-            {"TDigitalFiltersForm", &windows.digitalForm},
-            {"TFileEditForm", &windows.fileEditForm},
-            {"TFilterNetworkForm", &windows.networkForm},
-            {"TWAVMainForm", &windows.wavForm},
-            {"TDFTMainForm", &windows.dftForm},
-            {"TSamplingForm", &windows.samplingForm},
-            {"TPoleZeroForm", &windows.poleZeroForm}};
+std::vector<std::pair<const char *, std::function<QWidget *()>>> LessonController::Windows() const {
+    // A window not built yet is built when a lesson looks into it.
+    auto built = [](auto &window) {
+        return [&window] { return static_cast<QWidget *>(&window.Get()); };
+    };
+    return {{"TDSPMainForm", [this] { return static_cast<QWidget *>(&windows.mainForm); }},
+            {"TGraphForm", built(windows.graphForm)},
+            {"TAnalogueFiltersForm", built(windows.analogueForm)},
+            {"TDigitalFiltersForm", built(windows.digitalForm)},
+            {"TFileEditForm", built(windows.fileEditForm)},
+            {"TFilterNetworkForm", built(windows.networkForm)},
+            {"TWAVMainForm", built(windows.wavForm)},
+            {"TDFTMainForm", built(windows.dftForm)},
+            {"TSamplingForm", built(windows.samplingForm)},
+            {"TPoleZeroForm", built(windows.poleZeroForm)}};
 }
 
 QWidget *LessonController::FindControl(const std::string &window,
                                        const std::string &control) const {
-    for (const auto &[name, widget] : Windows()) {
+    for (const auto &[name, get] : Windows()) {
         if (window == name) {
-            return widget->findChild<QWidget *>(Text(control));
+            return get()->findChild<QWidget *>(Text(control));
         }
     }
     return nullptr;
 }
 
 QWidget *LessonController::FindAnywhere(const std::string &control) const {
-    for (const auto &[name, widget] : Windows()) {
-        if (QWidget *found = widget->findChild<QWidget *>(Text(control))) {
+    for (const auto &[name, get] : Windows()) {
+        if (QWidget *found = get()->findChild<QWidget *>(Text(control))) {
             return found;
         }
     }
@@ -110,9 +114,9 @@ Lesson LessonController::CurrentSettings() const {
     Lesson lesson = opened;
     lesson.windows.clear();
     const QDir folder = QFileInfo(openedPath).absoluteDir();
-    for (const auto &[name, window] : Windows()) {
+    for (const auto &[name, get] : Windows()) {
         ControlValues &values = lesson.windows[name];
-        for (QWidget *c : window->findChildren<QWidget *>()) {
+        for (QWidget *c : get()->findChildren<QWidget *>()) {
             const QString n = c->objectName();
             // The lesson pane's own controls are the lesson's, not a setting.
             if (n.isEmpty() || n.startsWith(QLatin1String("qt_")) || LessonPane->isAncestorOf(c)) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -65,7 +66,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::vector<std::pair<const char *, QWidget *>> Windows() const;
+    std::vector<std::pair<const char *, std::function<QWidget *()>>> Windows() const;
     void ShowPane(bool show);
     void PlacePane();
     QWidget *FindControl(const std::string &window, const std::string &control) const;

@@ -7,61 +7,87 @@
 #include <QAction>
 #include <QMenu>
 
-ProgramWindows::ProgramWindows(UiServices &services)
-    : mainForm(services, noise, network, &quantised), graphForm(services, design, network),
-      analogueForm(services, graphForm), digitalForm(services, design), fileEditForm(services),
-      networkForm(services, network),
-      wavForm(services, player, noise, network, design, fileEditForm, &networkForm),
-      dftForm(services, player, fileEditForm), samplingForm(services, player),
-      poleZeroForm(services, design, network), lessons(*this, services), help(services) {
+namespace {
+
+// Builds a window with the given arguments and gives it its tooltips and `wire`'s connections.
+template <class T, class... Args>
+DeferredWindow<T> Deferred(std::function<void(T &)> wire, Args &...args) {
+    return DeferredWindow<T>([&args...] { return std::make_unique<T>(args...); },
+                             [wire = std::move(wire)](T &window) {
+                                 if (wire) {
+                                     wire(window);
+                                 }
+                                 ApplyTooltips(&window);
+                             });
+}
+
+// Shows a window on its own, in front.
+void Present(QWidget &window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+ProgramWindows::ProgramWindows(UiServices &services_)
+    : services(services_), mainForm(services, noise, network, &quantised),
+      graphForm(Deferred<TGraphForm>({}, services, design, network)),
+      analogueForm(
+          [this] { return std::make_unique<TAnalogueFiltersForm>(services, graphForm.Get()); },
+          [](TAnalogueFiltersForm &form) { ApplyTooltips(&form); }),
+      digitalForm(Deferred<TDigitalFiltersForm>(
+          [this](TDigitalFiltersForm &form) { WireDigitalForm(form); }, services, design)),
+      fileEditForm(Deferred<TFileEditForm>({}, services)),
+      networkForm(Deferred<TFilterNetworkForm>({}, services, network)),
+      wavForm(
+          [this] {
+              return std::make_unique<TWAVMainForm>(services, player, noise, network, design,
+                                                    editor, networkForm.Ref());
+          },
+          [this](TWAVMainForm &form) {
+              form.SetAudioStream(&audio);
+              ApplyTooltips(&form);
+          }),
+      dftForm(Deferred<TDFTMainForm>({}, services, player, editor)),
+      samplingForm(Deferred<TSamplingForm>([this](TSamplingForm &form) { WireSamplingForm(form); },
+                                           services, player)),
+      poleZeroForm(Deferred<TPoleZeroForm>([this](TPoleZeroForm &form) { WirePoleZeroForm(form); },
+                                           services, design, network)),
+      lessons(*this, services), help(services) {
     design.SetWorkbench(&mainForm);
+    // A designed filter exists from the start, whether or not the designer is ever opened.
+    design.FormActivate();
     mainForm.SetAudioStream(&audio);
-    wavForm.SetAudioStream(&audio);
-    mainForm.SetToolWindows(
-        {&graphForm, &analogueForm, &digitalForm, &fileEditForm, &networkForm, &wavForm});
-    AddSamplingLab();
-    ConnectPoleZeroForm();
+    mainForm.SetToolWindows({graphForm.Ref(), analogueForm.Ref(), digitalForm.Ref(),
+                             fileEditForm.Ref(), networkForm.Ref(), wavForm.Ref()});
+    AddToolItems();
     AddViewItems();
     help.InstallHelpKey();
     AddHelpItems(mainForm.HelpMenu, help, &mainForm);
-    for (QWidget *window : AllWindows()) {
-        ApplyTooltips(window);
-    }
+    ApplyTooltips(&mainForm);
+    ApplyTooltips(&help);
 }
 
 QList<QWidget *> ProgramWindows::AllWindows() {
-    QList<QWidget *> all{&mainForm,    &graphForm, &analogueForm, &digitalForm,  &fileEditForm,
-                         &networkForm, &wavForm,   &dftForm,      &samplingForm, &poleZeroForm};
+    QList<QWidget *> all{&mainForm,          &graphForm.Get(),    &analogueForm.Get(),
+                         &digitalForm.Get(), &fileEditForm.Get(), &networkForm.Get(),
+                         &wavForm.Get(),     &dftForm.Get(),      &samplingForm.Get(),
+                         &poleZeroForm.Get()};
     // The lesson pane is a part of the main window.
     all.append(&help);
     return all;
 }
 
-void ProgramWindows::AddSamplingLab() {
-    samplingForm.circuitSource = [this](kaldorium::SamplingSettings &settings) {
-        if (settings.antiAlias == kaldorium::AntiAliasKind::InvertingLowPass) {
-            settings.invertingLowPass = analogueForm.InvertingLowPassComponents();
-        } else {
-            settings.nonInvertingLowPass = analogueForm.NonInvertingLowPassComponents();
-        }
-    };
-    samplingForm.sendToWorkbench = [this](const QString &path, double frequency) {
-        mainForm.UseDataFileWaveform(path, frequency);
-    };
-    QAction *item =
-        mainForm.ToolsMenu->addAction(QStringLiteral("Sampling Lab"), &samplingForm, [this] {
-            samplingForm.show();
-            samplingForm.raise();
-            samplingForm.activateWindow();
-        });
-    item->setObjectName(QStringLiteral("SamplingLabItem"));
+void ProgramWindows::WireDigitalForm(TDigitalFiltersForm &form) {
+    form.SetQuantisedSource(&quantised);
+    form.SetPoleZeroForm(WindowRef<QWidget>(
+        std::function<QWidget *()>([this]() -> QWidget * { return &poleZeroForm.Get(); })));
 }
 
-void ProgramWindows::ConnectPoleZeroForm() {
-    digitalForm.SetQuantisedSource(&quantised);
-    digitalForm.SetPoleZeroForm(&poleZeroForm);
-    poleZeroForm.SetQuantisedSource(&quantised);
-    poleZeroForm.SetWorkbench([this] {
+void ProgramWindows::WirePoleZeroForm(TPoleZeroForm &form) {
+    form.SetQuantisedSource(&quantised);
+    form.SetWorkbench([this] {
         const kaldorium::WorkbenchSettings &s = mainForm.Settings();
         PoleZeroWorkbench w;
         w.kind = mainForm.CurrentFilterKind();
@@ -73,17 +99,35 @@ void ProgramWindows::ConnectPoleZeroForm() {
         w.name = s.filterName;
         return w;
     });
-    QAction *item =
-        mainForm.ToolsMenu->addAction(QStringLiteral("Poles and Zeros"), &poleZeroForm, [this] {
+}
+
+void ProgramWindows::WireSamplingForm(TSamplingForm &form) {
+    form.circuitSource = [this](kaldorium::SamplingSettings &settings) {
+        if (settings.antiAlias == kaldorium::AntiAliasKind::InvertingLowPass) {
+            settings.invertingLowPass = analogueForm.Get().InvertingLowPassComponents();
+        } else {
+            settings.nonInvertingLowPass = analogueForm.Get().NonInvertingLowPassComponents();
+        }
+    };
+    form.sendToWorkbench = [this](const QString &path, double frequency) {
+        mainForm.UseDataFileWaveform(path, frequency);
+    };
+}
+
+void ProgramWindows::AddToolItems() {
+    QAction *lab = mainForm.ToolsMenu->addAction(QStringLiteral("Sampling Lab"), &mainForm,
+                                                 [this] { Present(samplingForm.Get()); });
+    lab->setObjectName(QStringLiteral("SamplingLabItem"));
+    QAction *poleZero =
+        mainForm.ToolsMenu->addAction(QStringLiteral("Poles and Zeros"), &mainForm, [this] {
+            TPoleZeroForm &form = poleZeroForm.Get();
             // From the menu it stands on its own.
-            if (poleZeroForm.parentWidget() != nullptr) {
-                poleZeroForm.setParent(nullptr, poleZeroForm.windowFlags());
+            if (form.parentWidget() != nullptr) {
+                form.setParent(nullptr, form.windowFlags());
             }
-            poleZeroForm.show();
-            poleZeroForm.raise();
-            poleZeroForm.activateWindow();
+            Present(form);
         });
-    item->setObjectName(QStringLiteral("PoleZeroItem"));
+    poleZero->setObjectName(QStringLiteral("PoleZeroItem"));
 }
 
 void ProgramWindows::AddViewItems() {

@@ -138,7 +138,7 @@ void WhileModal(QDialog &dialog, const std::function<void()> &open,
 bool ShootWorkbenchAndBode(ProgramWindows &windows, const QString &folder) {
     bool ok = true;
     TDSPMainForm &mainForm = windows.mainForm;
-    TGraphForm &graphForm = windows.graphForm;
+    TGraphForm &graphForm = windows.graphForm.Get();
     // The workbench: a band pass test at its centre frequency, a few sweeps drawn.
     mainForm.show();
     Wait(300);
@@ -181,9 +181,9 @@ bool ShootWorkbenchAndBode(ProgramWindows &windows, const QString &folder) {
 bool ShootDesignTools(ProgramWindows &windows, const QString &folder) {
     bool ok = true;
     TDSPMainForm &mainForm = windows.mainForm;
-    TAnalogueFiltersForm &analogueForm = windows.analogueForm;
-    TDigitalFiltersForm &digitalForm = windows.digitalForm;
-    TFilterNetworkForm &networkForm = windows.networkForm;
+    TAnalogueFiltersForm &analogueForm = windows.analogueForm.Get();
+    TDigitalFiltersForm &digitalForm = windows.digitalForm.Get();
+    TFilterNetworkForm &networkForm = windows.networkForm.Get();
     // The designer: a low pass near the upper end with its analogue prototype, which the
     // digital set meets at f0 and leaves towards Nyquist.
     WhileModal(
@@ -243,8 +243,8 @@ bool ShootWavAndSpectra(ProgramWindows &windows, ScriptedServices &services,
                         const QString &folder) {
     bool ok = true;
     TDSPMainForm &mainForm = windows.mainForm;
-    TWAVMainForm &wavForm = windows.wavForm;
-    TDFTMainForm *dftForm = &windows.dftForm;
+    TWAVMainForm &wavForm = windows.wavForm.Get();
+    TDFTMainForm *dftForm = &windows.dftForm.Get();
     // The WAV workbench with an example file and its view. The example files are named
     // from the program's folder, as a user sees them there.
     QDir::setCurrent(DataRoot());
@@ -293,9 +293,9 @@ bool ShootWavAndSpectra(ProgramWindows &windows, ScriptedServices &services,
 bool ShootEditorAndLabs(ProgramWindows &windows, const QString &folder) {
     bool ok = true;
     TDSPMainForm &mainForm = windows.mainForm;
-    TDigitalFiltersForm &digitalForm = windows.digitalForm;
+    TDigitalFiltersForm &digitalForm = windows.digitalForm.Get();
     // The data file editor on an example input file.
-    TFileEditForm &editor = windows.fileEditForm;
+    TFileEditForm &editor = windows.fileEditForm.Get();
     editor.SetFileName(
         QDir(DataFolder(QStringLiteral("DSIs"))).filePath(QStringLiteral("DampedOscillation.DSI")));
     editor.show();
@@ -307,7 +307,7 @@ bool ShootEditorAndLabs(ProgramWindows &windows, const QString &folder) {
     // The sampling lab from the Tools menu: 7 kHz sampled at 8 kHz with 4 bits folds to
     // 1 kHz, the ideal anti-alias filter shown beside.
     mainForm.findChild<QAction *>(QStringLiteral("SamplingLabItem"))->trigger();
-    TSamplingForm &lab = windows.samplingForm;
+    TSamplingForm &lab = windows.samplingForm.Get();
     Wait(300);
     Enter(&lab, "SignalFrequency", QStringLiteral("7000"));
     Enter(&lab, "Bits", QStringLiteral("4"));
@@ -317,7 +317,7 @@ bool ShootEditorAndLabs(ProgramWindows &windows, const QString &folder) {
     // Poles and zeros of the designed filter, a 4th-order low pass rounded to 8 bits: the
     // rounded poles (hollow) have left the exact ones.
     Click(&mainForm, "DesignedFilter");
-    TPoleZeroForm &poleZeroForm = windows.poleZeroForm;
+    TPoleZeroForm &poleZeroForm = windows.poleZeroForm.Get();
     WhileModal(
         digitalForm, [&] { Click(&mainForm, "DigitalFiltersDesign"); }, [] { return true; },
         [&] {

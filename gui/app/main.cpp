@@ -17,7 +17,7 @@ int main(int argc, char **argv) {
         const QStringList files = FileArguments(QCoreApplication::arguments());
         if (!files.isEmpty()) {
             QTimer::singleShot(0, &windows.mainForm, [&] {
-                OpenArguments(files, windows.fileEditForm, services, &windows.mainForm,
+                OpenArguments(files, windows.editor, services, &windows.mainForm,
                               [&](const QString &lesson) { windows.lessons.OpenLesson(lesson); });
             });
         }

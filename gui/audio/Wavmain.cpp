@@ -36,11 +36,12 @@ using namespace kaldorium;
 
 TWAVMainForm::TWAVMainForm(UiServices &services_, SoundPlayer &player_, NoiseGenerator &noise_,
                            FilterNetwork &network_, DesignedFilterSource &designedFilter_,
-                           TFileEditForm &editor_, TFilterNetworkForm *networkForm_,
+                           DataFileEditor &editor_, WindowRef<TFilterNetworkForm> networkForm_,
                            QWidget *parent)
     : QWidget(parent, Qt::Window), services(services_), player(player_), noise(noise_),
       network(network_), designedFilter(designedFilter_), editor(editor_),
-      networkForm(networkForm_), spectrumWindows(std::make_unique<SpectrumWindows>([this] {
+      networkForm(std::move(networkForm_)),
+      spectrumWindows(std::make_unique<SpectrumWindows>([this] {
           // Owned by the workbench, which releases them.
           return new TDFTMainForm(services, player, editor, this);
       })) {

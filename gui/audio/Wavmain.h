@@ -6,6 +6,7 @@
 #include "core/signal/Oscilloscopeclass.h"
 #include "core/spectrum/Transforms.h"
 #include "gui/audio/WavmainRealTime.h"
+#include "gui/services/DeferredWindow.h"
 #include "gui/services/MessagePump.h"
 #include "gui/services/PlaybackNotice.h"
 #include "gui/widgets/FilterControls.h"
@@ -39,7 +40,7 @@ class SpectrumWindows;
 class Stepper;
 class UiServices;
 class TDFTMainForm;
-class TFileEditForm;
+class DataFileEditor;
 class TFilterNetworkForm;
 
 namespace kaldorium {
@@ -58,7 +59,7 @@ class TWAVMainForm : public QWidget {
 public:
     TWAVMainForm(UiServices &services, SoundPlayer &player, kaldorium::NoiseGenerator &noise,
                  kaldorium::FilterNetwork &network, kaldorium::DesignedFilterSource &designedFilter,
-                 TFileEditForm &editor, TFilterNetworkForm *networkForm = nullptr,
+                 DataFileEditor &editor, WindowRef<TFilterNetworkForm> networkForm = nullptr,
                  QWidget *parent = nullptr);
     ~TWAVMainForm() override;
 
@@ -260,8 +261,8 @@ private:
     kaldorium::NoiseGenerator &noise;
     kaldorium::FilterNetwork &network;
     kaldorium::DesignedFilterSource &designedFilter;
-    TFileEditForm &editor;
-    TFilterNetworkForm *networkForm;
+    DataFileEditor &editor;
+    WindowRef<TFilterNetworkForm> networkForm;
 
     kaldorium::WavSettings settings;
     kaldorium::WaveFile inputFile; // the accepted input, kept open

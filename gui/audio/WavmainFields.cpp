@@ -126,8 +126,8 @@ void TWAVMainForm::NetworkFilteringClick() {
 }
 
 void TWAVMainForm::DesignNetworkClick() {
-    if (networkForm != nullptr && !blockActionRunning) {
-        networkForm->exec();
+    if (networkForm && !blockActionRunning) {
+        networkForm()->exec();
     }
 }
 

@@ -65,8 +65,11 @@ TDigitalFiltersForm::TDigitalFiltersForm(UiServices &services_,
     design.AttachPlots(&gainCanvas, &phaseCanvas);
     ConnectHandlers();
     DesignChanged(~0u);
-    // The design activates once at creation, so that a designed filter exists from the start.
-    FormActivate();
+    // The design activates once, so that a designed filter exists from the start; a window built
+    // for a design already in use shows it as it is.
+    if (!design.ready) {
+        FormActivate();
+    }
 }
 
 TDigitalFiltersForm::~TDigitalFiltersForm() {

@@ -2,6 +2,7 @@
 
 #include "core/tools/DigitalFilterDesign.h"
 #include "core/tools/FixedPoint.h"
+#include "gui/services/DeferredWindow.h"
 #include "gui/services/MessagePump.h"
 #include "gui/widgets/ImageCanvas.h"
 
@@ -40,7 +41,7 @@ public:
     bool IsBusy() const { return busy; }
     // The window the "Poles/Zeros" button opens (none: the button does nothing), and the
     // rounding the coefficient list sets, which the workbench runs (none: the window's own).
-    void SetPoleZeroForm(QWidget *form) { poleZeroForm = form; }
+    void SetPoleZeroForm(WindowRef<QWidget> form) { poleZeroForm = std::move(form); }
     void SetQuantisedSource(kaldorium::QuantisedFilterSource *source);
 
 protected:
@@ -110,7 +111,7 @@ private:
     QLineEdit *GainX, *GainY, *PhaseX, *PhaseY;
     QLabel *Label14, *Label13, *Label12, *Label11, *Label15, *Label16, *Label17, *Label18;
 
-    QWidget *poleZeroForm = nullptr;
+    WindowRef<QWidget> poleZeroForm;
     kaldorium::QuantisedFilterSource ownQuantised{design};
     kaldorium::QuantisedFilterSource *quantised = &ownQuantised;
     QPushButton *PoleZeroPlot, *ExportCoefficients;

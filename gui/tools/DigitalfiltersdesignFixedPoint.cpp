@@ -79,16 +79,17 @@ void TDigitalFiltersForm::ConnectFixedPointHandlers() {
 }
 
 void TDigitalFiltersForm::PoleZeroPlotClick() {
-    if (poleZeroForm == nullptr) {
+    QWidget *form = poleZeroForm();
+    if (form == nullptr) {
         return;
     }
     // The designer runs modally: a window it opens must be its own, or it could not be used.
-    if (poleZeroForm->parentWidget() != this) {
-        poleZeroForm->setParent(this, poleZeroForm->windowFlags() | Qt::Window);
+    if (form->parentWidget() != this) {
+        form->setParent(this, form->windowFlags() | Qt::Window);
     }
-    poleZeroForm->show();
-    poleZeroForm->raise();
-    poleZeroForm->activateWindow();
+    form->show();
+    form->raise();
+    form->activateWindow();
 }
 
 void TDigitalFiltersForm::CoefficientBitsChange(int index) {

@@ -54,9 +54,6 @@ TDSPMainForm::~TDSPMainForm() {
 
 void TDSPMainForm::SetToolWindows(const ToolWindows &windows) {
     tools = windows;
-    if (tools.wav != nullptr) {
-        connect(tools.wav, &TWAVMainForm::closed, this, [this] { show(); });
-    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "core/workbench/SignalStatistics.h"
 #include "core/workbench/WorkbenchSettings.h"
 #include "core/workbench/WorkbenchSpectrum.h"
+#include "gui/services/DeferredWindow.h"
 #include "gui/widgets/FilterControls.h"
 #include "gui/widgets/ImageCanvas.h"
 #include "gui/widgets/TraceScaleControls.h"
@@ -57,13 +58,14 @@ public:
                  kaldorium::DesignedFilterSource *designer = nullptr, QWidget *parent = nullptr);
     ~TDSPMainForm() override;
 
+    // The windows the workbench opens; each may be built only when first opened.
     struct ToolWindows {
-        TGraphForm *graph = nullptr;
-        TAnalogueFiltersForm *analogue = nullptr;
-        TDigitalFiltersForm *digital = nullptr;
-        TFileEditForm *fileEdit = nullptr;
-        TFilterNetworkForm *network = nullptr;
-        TWAVMainForm *wav = nullptr;
+        WindowRef<TGraphForm> graph;
+        WindowRef<TAnalogueFiltersForm> analogue;
+        WindowRef<TDigitalFiltersForm> digital;
+        WindowRef<TFileEditForm> fileEdit;
+        WindowRef<TFilterNetworkForm> network;
+        WindowRef<TWAVMainForm> wav;
     };
     void SetToolWindows(const ToolWindows &windows);
     // Takes a data file another window wrote as the waveform, played at `frequency` periods
@@ -239,6 +241,8 @@ private:
     std::unique_ptr<kaldorium::DefaultDesignedFilterSource> ownDesigner;
     kaldorium::DesignedFilterSource *designer;
     ToolWindows tools;
+    // The WAV workbench whose closing shows this window again.
+    TWAVMainForm *shownWav = nullptr;
 
     kaldorium::WorkbenchSettings settings;
     kaldorium::SignalStatistics statistics;

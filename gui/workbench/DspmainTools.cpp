@@ -47,11 +47,11 @@ std::string TDSPMainForm::AmplificationText() const {
 }
 
 void TDSPMainForm::MakeBodePlotClick() {
-    if (tools.graph == nullptr) {
+    if (!tools.graph) {
         return;
     }
     constexpr double twoPi = 6.283185307179586;
-    TGraphForm &graph = *tools.graph;
+    TGraphForm &graph = *tools.graph();
     const int kind = settings.filterKind;
     // The differentiator and the integrator are normalised at the oscillator's frequency.
     graph.omega0 = twoPi * (kind == 6 || kind == 7 ? settings.frequency : settings.filterFrequency);
@@ -89,29 +89,35 @@ QString TDSPMainForm::BodeTitle(int kind) {
 }
 
 void TDSPMainForm::AnalogueFiltersDesignClick() {
-    if (tools.analogue != nullptr) {
-        tools.analogue->exec();
+    if (tools.analogue) {
+        tools.analogue()->exec();
     }
 }
 
 void TDSPMainForm::DigitalFiltersDesignClick() {
-    if (tools.digital != nullptr) {
-        tools.digital->exec();
+    if (tools.digital) {
+        tools.digital()->exec();
     }
 }
 
 void TDSPMainForm::DesignNetworkClick() {
-    if (tools.network != nullptr) {
-        tools.network->exec();
+    if (tools.network) {
+        tools.network()->exec();
     }
 }
 
 void TDSPMainForm::WaveFilesClick() {
-    if (tools.wav == nullptr) {
+    TWAVMainForm *wav = tools.wav();
+    if (wav == nullptr) {
         return;
     }
+    // Closing the WAV workbench brings this one back.
+    if (wav != shownWav) {
+        shownWav = wav;
+        connect(wav, &TWAVMainForm::closed, this, [this] { show(); });
+    }
     hide();
-    tools.wav->show();
+    wav->show();
 }
 
 void TDSPMainForm::GetInputFileClick() {
@@ -162,24 +168,24 @@ void TDSPMainForm::UseDataFileWaveform(const QString &path, double frequency) {
 }
 
 void TDSPMainForm::EditInputFileClick() {
-    if (tools.fileEdit == nullptr) {
+    if (!tools.fileEdit) {
         return;
     }
     const QString given = InputFileName->text();
     const QString back =
-        tools.fileEdit->EditFile(given.isEmpty() ? QStringLiteral("*.DSI") : given);
+        tools.fileEdit()->EditFile(given.isEmpty() ? QStringLiteral("*.DSI") : given);
     if (!back.isEmpty() && !back.startsWith(QLatin1Char('*'))) {
         InputFileName->setText(back);
     }
 }
 
 void TDSPMainForm::EditOutputFileClick() {
-    if (tools.fileEdit == nullptr) {
+    if (!tools.fileEdit) {
         return;
     }
     const QString given = OutputFileName->text();
     const QString back =
-        tools.fileEdit->EditFile(given.isEmpty() ? QStringLiteral("*.DSO") : given);
+        tools.fileEdit()->EditFile(given.isEmpty() ? QStringLiteral("*.DSO") : given);
     if (!back.isEmpty() && !back.startsWith(QLatin1Char('*'))) {
         OutputFileName->setText(back);
     }

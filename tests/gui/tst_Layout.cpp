@@ -170,20 +170,56 @@ private slots:
             }
         }
         QVERIFY(buttons.size() >= 8);
-        const int width = windows.dftForm.Scope().traceWidth;
+        const int width = windows.dftForm.Get().Scope().traceWidth;
         item->trigger();
         QVERIFY(projector::Enabled());
         for (const auto &[button, size] : buttons) {
             QCOMPARE(button->font().pointSizeF(), size * projector::Factor);
         }
-        QCOMPARE(windows.dftForm.Scope().traceWidth, 3);
+        QCOMPARE(windows.dftForm.Get().Scope().traceWidth, 3);
         QVERIFY(PlotImage::ProjectorView());
         item->trigger();
         QVERIFY(!projector::Enabled() && !PlotImage::ProjectorView());
         for (const auto &[button, size] : buttons) {
             QCOMPARE(button->font().pointSizeF(), size);
         }
-        QCOMPARE(windows.dftForm.Scope().traceWidth, width);
+        QCOMPARE(windows.dftForm.Get().Scope().traceWidth, width);
+    }
+    // Only the workbench is built at start. A tool window is built when it is first opened or
+    // looked into, with its tooltips and the view the others are in, and shows the models as
+    // they stand instead of setting them afresh.
+    void toolWindowsAreBuiltWhenFirstOpened() {
+        ProgramWindows windows(services);
+        const QList<QWidget *> built{windows.graphForm.Built(),   windows.analogueForm.Built(),
+                                     windows.digitalForm.Built(), windows.fileEditForm.Built(),
+                                     windows.networkForm.Built(), windows.wavForm.Built(),
+                                     windows.dftForm.Built(),     windows.samplingForm.Built(),
+                                     windows.poleZeroForm.Built()};
+        QCOMPARE(built.count(nullptr), built.size());
+        // The workbench can run the designed filter before the designer is ever opened.
+        QVERIFY(windows.design.ready && windows.design.a[0] != 0.0);
+
+        auto *projectorItem =
+            windows.mainForm.findChild<QAction *>(QStringLiteral("ProjectorView"));
+        projectorItem->trigger();
+        windows.mainForm.findChild<QAction *>(QStringLiteral("SamplingLabItem"))->trigger();
+        TSamplingForm *lab = windows.samplingForm.Built();
+        QVERIFY(lab != nullptr && lab->isVisible());
+        QCOMPARE(projector::FactorOf(lab), projector::Factor);
+        QVERIFY(!lab->findChild<QWidget *>(QStringLiteral("SampleRate"))->toolTip().isEmpty());
+        projectorItem->trigger();
+        QCOMPARE(projector::FactorOf(lab), 1.0);
+        lab->close();
+
+        // A set given from outside before the designer exists is the one its fields show.
+        double a[7] = {0.5, 0.25};
+        double b[7] = {1.0, -0.5};
+        windows.design.SetCoefficients(a, b);
+        TDigitalFiltersForm &designer = windows.digitalForm.Get();
+        QCOMPARE(windows.design.a[1], 0.25);
+        QCOMPARE(designer.findChild<QLineEdit *>(QStringLiteral("a1"))->text(),
+                 QStringLiteral("0.25"));
+        QVERIFY(windows.poleZeroForm.Built() == nullptr);
     }
     void theScreenIsScaled() {
         QVERIFY2(qEnvironmentVariable("QT_SCALE_FACTOR") == QLatin1String("1.5"),

@@ -76,8 +76,8 @@ void tst_Lessons::savedWindowsComeBackWhole() {
     const double a[7] = {0.5, 0.25, 0, 0, 0, 0, 0};
     const double b[7] = {1, -0.5, 0, 0, 0, 0, 0};
     w->design.SetCoefficients(a, b);
-    Type("SampleRate", "16000", &w->samplingForm);
-    control<QComboBox>(&w->samplingForm, "Reconstruction")->setCurrentText("Linear");
+    Type("SampleRate", "16000", &w->samplingForm.Get());
+    control<QComboBox>(&w->samplingForm.Get(), "Reconstruction")->setCurrentText("Linear");
     const Lesson saved = w->lessons.CurrentSettings();
     QCOMPARE(saved.windows.count("TPoleZeroForm"), 1U);
     QVERIFY(saved.Find("TSamplingForm", "SampleRate") != nullptr);
@@ -88,8 +88,8 @@ void tst_Lessons::savedWindowsComeBackWhole() {
     Type("sQfactor", "7");
     control<QRadioButton>(&w->mainForm, "BandPass")->click();
     w->design.SetCoefficients(b, a);
-    Type("SampleRate", "44100", &w->samplingForm);
-    control<QComboBox>(&w->samplingForm, "Reconstruction")->setCurrentText("Sinc");
+    Type("SampleRate", "44100", &w->samplingForm.Get());
+    control<QComboBox>(&w->samplingForm.Get(), "Reconstruction")->setCurrentText("Sinc");
     const bool opened = w->lessons.OpenLesson(path);
     QVERIFY2(opened, qPrintable(services.shown.value(0).text));
     // Every named control of every window is as it was saved.
@@ -102,7 +102,8 @@ void tst_Lessons::savedWindowsComeBackWhole() {
     }
     QCOMPARE(back.coefficients->a, saved.coefficients->a);
     QCOMPARE(control<QLineEdit>(&w->mainForm, "oT")->text(), QStringLiteral("2.5E-5"));
-    QCOMPARE(control<QLineEdit>(&w->samplingForm, "SampleRate")->text(), QStringLiteral("16000"));
+    QCOMPARE(control<QLineEdit>(&w->samplingForm.Get(), "SampleRate")->text(),
+             QStringLiteral("16000"));
 }
 
 void tst_Lessons::refusedLessonsLeaveEveryWindowUnchanged_data() {
