@@ -329,7 +329,9 @@ bool ImageCanvas::RestoreBackground(const kaldorium::BackgroundKey &key) {
 
 void ImageCanvas::SaveBackground(const kaldorium::BackgroundKey &key) {
     Flush();
-    background = image.copy();
+    // Shared until the image is next drawn on: the painter has ended and every drawing call
+    // takes the pixels through a detaching access, so the copy is made only when needed.
+    background = image;
     dirtyTop = image.height();
     dirtyBottom = -1;
     backgroundKey = key;

@@ -205,6 +205,10 @@ void TDSPMainForm::ConnectDisplay() {
 }
 
 void TDSPMainForm::FormCreate() {
+    // The display takes the size the layout gives it now, so that its grid is drawn once and
+    // not again when the window first shows.
+    layout()->activate();
+    canvas.Resize(Image2->width(), Image2->height(), Image2->devicePixelRatioF());
     scope.Bind(&canvas, 0.0, 5.0, -1.0, 1.0);
     ResetStatistics();
     settings.waveform = 0;
