@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <vector>
 
 namespace kaldorium {
 
@@ -54,11 +55,32 @@ bool WriteFrame(WaveFile &output, double y) {
     return true;
 }
 
+// Every frame of y as WriteFrame writes it: the frames before a value that is not finite are
+// written, then the effect ends.
+bool WriteFrames(WaveFile &output, const double *y, std::size_t n) {
+    std::size_t finite = 0;
+    while (finite < n && std::isfinite(y[finite])) {
+        ++finite;
+    }
+    if (!output.WriteToEveryChannel(y, finite)) {
+        return false;
+    }
+    return finite == n || WriteFrame(output, y[finite]);
+}
+
 // Calls the progress callback every kProgressFrames frames and at the end.
 class ProgressTicker {
 public:
     ProgressTicker(const Progress &progress_, std::uint32_t total_)
         : progress(progress_), total(total_) {}
+
+    // The count of frames done at which the next Tick reports.
+    std::uint32_t NextReport() const {
+        if (!progress) {
+            return total;
+        }
+        return reported + std::min(kProgressFrames, total - reported);
+    }
 
     bool Tick(std::uint32_t done) {
         if (!progress || (done - reported < kProgressFrames && done < total)) {
@@ -253,23 +275,25 @@ WavEffectResult WavEffects::FilterFile(WaveFile &input, WaveFile &output,
     Filter filter(kind == fkNetwork ? fkAllPass : kind);
     const std::uint32_t count = SampleCount(input);
     ProgressTicker ticker(progress, count);
-    // Read and conditioned a block at a time, so that the filter runs its recursion over the
-    // block; written and ticked frame by frame as before.
+    // Read, conditioned and filtered a block at a time; written up to each point where the
+    // progress is told, so that a stop leaves the frames written before it and no more.
     constexpr std::uint32_t Block = 1024;
     double samples[Block];
     for (std::uint32_t n = 0; n < count;) {
         const std::uint32_t wanted = std::min(Block, count - n);
-        std::uint32_t read = 0;
-        double x = 0.0;
-        for (; read < wanted && ReadFrame(input, x); ++read) {
-            samples[read] = ConditionSample(x, s, noise);
+        const auto read = static_cast<std::uint32_t>(input.ReadFirstChannel(samples, wanted));
+        for (std::uint32_t i = 0; i < read; ++i) {
+            samples[i] = ConditionSample(samples[i], s, noise);
         }
         FilterSamples(kind, filter, s, samples, static_cast<int>(read));
-        for (std::uint32_t i = 0; i < read; ++i, ++n) {
-            if (!WriteFrame(output, samples[i])) {
+        for (std::uint32_t i = 0; i < read;) {
+            const std::uint32_t upto = std::min(read, i + (ticker.NextReport() - n));
+            if (!WriteFrames(output, samples + i, upto - i)) {
                 return Failure(output);
             }
-            if (!ticker.Tick(n + 1)) {
+            n += upto - i;
+            i = upto;
+            if (!ticker.Tick(n)) {
                 return {WavEffectStatus::Stopped, {}};
             }
         }
@@ -398,16 +422,18 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
     std::uint64_t written = 0;
     std::uint64_t consumed = 0;
     // ⌊S/N⌋ + 1 blocks; the last one is padded with zeros and written only up to S frames.
+    // One block's frames as read, then as written.
+    std::vector<double> frames(static_cast<std::size_t>(N));
     while (consumed <= count) {
-        for (int i = 0; i < N; ++i) {
-            double x = 0.0;
-            if (consumed + static_cast<std::uint64_t>(i) < count) {
-                if (!ReadFrame(input, x)) {
-                    return Failure(input);
-                }
-                if (conditioned) {
-                    x = ConditionSample(x, s, noise);
-                }
+        const auto present = static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(N), count - consumed));
+        if (input.ReadFirstChannel(frames.data(), present) != present) {
+            return Failure(input);
+        }
+        for (std::size_t i = 0; i < static_cast<std::size_t>(N); ++i) {
+            double x = i < present ? frames[i] : 0.0;
+            if (conditioned && i < present) {
+                x = ConditionSample(x, s, noise);
             }
             A[i] = ComplexSample{x, 0.0};
         }
@@ -415,12 +441,16 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
         ComputeFFT(s.window, N, A, B, nullptr, peak);
         ChangeSpectrum(kind, N, fs, s);
         ComputeConjugateFFT(WindowKind::NoWindow, N, B, A, nullptr, peak);
-        for (int m = 0; m < N; ++m, ++written) {
-            const double y = scale * A[m].re;
-            if (written < count && !WriteFrame(output, y)) {
-                return Failure(output);
-            }
+        const auto kept = static_cast<std::size_t>(
+            std::min<std::uint64_t>(static_cast<std::uint64_t>(N),
+                                    count - std::min(written, static_cast<std::uint64_t>(count))));
+        for (std::size_t m = 0; m < kept; ++m) {
+            frames[m] = scale * A[m].re;
         }
+        if (!WriteFrames(output, frames.data(), kept)) {
+            return Failure(output);
+        }
+        written += static_cast<std::uint64_t>(N);
         consumed += static_cast<std::uint64_t>(N);
         const auto done = static_cast<std::uint32_t>(std::min<std::uint64_t>(consumed, count));
         if (progress && !progress(done, count) && consumed <= count) {

@@ -385,6 +385,63 @@ bool WaveFile::ReadValueSlow(double &value) {
     }
 }
 
+std::size_t WaveFile::ReadFirstChannel(double *x, std::size_t n) {
+    std::size_t done = 0;
+    const std::size_t frameBytes = 2u * channels;
+    while (done < n) {
+        if (bitsPerSample == 16 && frameBytes > 0) {
+            // The whole frames already in the buffer.
+            const std::size_t whole = std::min(n - done, (readEnd - readPos) / frameBytes);
+            const std::uint8_t *p = buffer.get() + readPos;
+            for (std::size_t k = 0; k < whole; ++k, p += frameBytes) {
+                x[done + k] = static_cast<std::int16_t>(p[0] | (p[1] << 8)) / 32767.0;
+            }
+            readPos += whole * frameBytes;
+            done += whole;
+            if (done == n) {
+                break;
+            }
+        }
+        // A frame across the buffer's end, or 8-bit samples: a value at a time.
+        if (!ReadValue(x[done])) {
+            return done;
+        }
+        double dropped = 0.0;
+        for (int c = 1; c < channels; ++c) {
+            if (!ReadValue(dropped)) {
+                return done;
+            }
+        }
+        ++done;
+    }
+    return done;
+}
+
+bool WaveFile::WriteToEveryChannel(const double *y, std::size_t n) {
+    const std::size_t frameBytes = 2u * channels;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (bitsPerSample == 16 && frameBytes > 0 && output != nullptr &&
+            writeEnd + frameBytes <= kBufferBytes && dataBytes <= kMaxDataBytes - frameBytes) {
+            const auto s = static_cast<std::uint16_t>(WordOf(y[i]));
+            for (int c = 0; c < channels; ++c) {
+                buffer[writeEnd] = static_cast<std::uint8_t>(s & 0xFFu);
+                buffer[writeEnd + 1] = static_cast<std::uint8_t>(s >> 8);
+                writeEnd += 2;
+            }
+            dataBytes += static_cast<std::uint32_t>(frameBytes);
+            headerDirty = true;
+            continue;
+        }
+        // The buffer full, the size limit near, or 8-bit samples: a value at a time.
+        for (int c = 0; c < channels; ++c) {
+            if (!WriteValue(y[i])) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 bool WaveFile::ReadValue(float &value) {
     double d = 0.0;
     const bool ok = ReadValue(d);

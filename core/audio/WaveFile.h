@@ -120,6 +120,15 @@ public:
         return WriteValueSlow(value);
     }
 
+    // A file taken as one signal, a block at a time, with the values ReadValue and WriteValue
+    // give. ReadFirstChannel: the first channel of up to n frames into x, the other channels
+    // read and dropped; returns the number of whole frames read (fewer: the file ended or a
+    // read failed, LastError says which).
+    std::size_t ReadFirstChannel(double *x, std::size_t n);
+    // WriteToEveryChannel: each of the n values once for every channel of its frame; false
+    // when a write fails, the frames before it written.
+    bool WriteToEveryChannel(const double *y, std::size_t n);
+
     // The stored samples of x. A NaN is written as silence; anything beyond ±2 saturates anyway
     // and is held there first, so that the products fit an int, whose conversion truncates
     // toward zero. Values beyond the sample's range are held there instead of wrapping round.

@@ -482,6 +482,16 @@ TEST_F(WavEffectsTest, FailuresAndStopsEndWithAValidOutput) {
     EXPECT_EQ(r.status, WavEffectStatus::Stopped);
     ExpectValidHeader(output);
     EXPECT_LT(ReadWav(output).Frames(), 200000u);
+
+    // The filter writes in blocks, yet a stop keeps exactly the frames reported done.
+    std::uint32_t reported = 0;
+    r = Run(WavEffectKind::ModifyFile, s, [&](std::uint32_t done, std::uint32_t) {
+        reported = done;
+        return done < 10000;
+    });
+    EXPECT_EQ(r.status, WavEffectStatus::Stopped);
+    EXPECT_GE(reported, 10000u);
+    EXPECT_EQ(ReadWav(output).Frames(), reported);
 }
 
 // ---- Another program reads every effect's output -----------------------------------------------

@@ -238,6 +238,52 @@ TEST_P(RoundTrip, WrittenSamplesReadBack) {
 INSTANTIATE_TEST_SUITE_P(SizesAndChannels, RoundTrip,
                          ::testing::Combine(::testing::Values(8, 16), ::testing::Values(1, 2)));
 
+// The block forms give what value-by-value reading and writing give, also for frames that
+// straddle the buffer's end (three 16-bit channels: 6 bytes into 64 KiB) and for 8-bit files.
+TEST_F(WaveFileTest, BlockReadsAndWritesMatchValueByValue) {
+    for (const auto &[channels, bits] : {std::pair{3, 16}, std::pair{2, 8}, std::pair{1, 16}}) {
+        std::vector<double> values;
+        for (int i = 0; i < 30001 * channels; ++i) {
+            values.push_back(std::sin(i * 0.0137) * 0.9);
+        }
+        const std::string path = WriteSamples("blocks.wav", static_cast<std::uint16_t>(channels),
+                                              static_cast<std::uint16_t>(bits), values);
+        WaveFile byValue;
+        WaveFile byBlock;
+        ASSERT_TRUE(byValue.OpenForReading(path));
+        ASSERT_TRUE(byBlock.OpenForReading(path));
+        std::vector<double> firsts;
+        std::vector<double> block(997);
+        std::size_t read = 0;
+        while ((read = byBlock.ReadFirstChannel(block.data(), block.size())) > 0) {
+            firsts.insert(firsts.end(), block.begin(), block.begin() + static_cast<long>(read));
+        }
+        ASSERT_EQ(firsts.size(), 30001u);
+        for (double first : firsts) {
+            double v = 0.0;
+            for (int c = 0; c < channels; ++c) {
+                ASSERT_TRUE(byValue.ReadValue(c == 0 ? v : block[0]));
+            }
+            ASSERT_EQ(first, v);
+        }
+        EXPECT_STREQ(byBlock.LastError(), "Couldn't read samples");
+
+        WaveFile out;
+        out.SetPcmFormat(8000, channels, bits);
+        ASSERT_TRUE(out.CreateForWriting(Tmp("blocks-out.wav")));
+        ASSERT_TRUE(out.WriteToEveryChannel(firsts.data(), firsts.size()));
+        ASSERT_TRUE(out.CloseFile());
+        std::vector<double> everyChannel;
+        for (double first : firsts) {
+            everyChannel.insert(everyChannel.end(), static_cast<std::size_t>(channels), first);
+        }
+        const std::string expected =
+            WriteSamples("values-out.wav", static_cast<std::uint16_t>(channels),
+                         static_cast<std::uint16_t>(bits), everyChannel);
+        EXPECT_EQ(ReadAll(Tmp("blocks-out.wav")), ReadAll(expected));
+    }
+}
+
 // Files written by another program: s[i] = (i·1237 mod 65536) − 32768, b[i] = i·37 mod 256.
 TEST_F(WaveFileTest, ReadsSixteenBitStereoFromAnotherProgram) {
     WaveFile r;
