@@ -38,22 +38,22 @@ RealTimeSession::RealTimeSession(QWidget *window_) : QObject(window_), window(wi
     setObjectName(QStringLiteral("realTimeSession"));
     RealTimePanel = new QWidget(window);
     RealTimePanel->setObjectName(QStringLiteral("RealTimePanel"));
-    auto named = [this](auto *widget, const char *name) {
-        widget->setParent(RealTimePanel);
+    // Made inside the panel: a widget made on its own and moved in costs far more.
+    auto named = [](auto *widget, const char *name) {
         widget->setObjectName(QString::fromLatin1(name));
         return widget;
     };
-    RealTime = named(new QCheckBox(QStringLiteral("Real Time")), "RealTime");
-    SpeedLabel = named(new QLabel(QStringLiteral("Speed")), "SpeedLabel");
-    TimeStretch = named(new QComboBox, "TimeStretch");
+    RealTime = named(new QCheckBox(QStringLiteral("Real Time"), RealTimePanel), "RealTime");
+    SpeedLabel = named(new QLabel(QStringLiteral("Speed"), RealTimePanel), "SpeedLabel");
+    TimeStretch = named(new QComboBox(RealTimePanel), "TimeStretch");
     TimeStretch->addItems({QStringLiteral("1×"), QStringLiteral("1/10×"), QStringLiteral("1/100×"),
                            QStringLiteral("1/1000×")});
-    ListenLabel = named(new QLabel(QStringLiteral("Listen")), "ListenLabel");
-    ListenTo = named(new QComboBox, "ListenTo");
+    ListenLabel = named(new QLabel(QStringLiteral("Listen"), RealTimePanel), "ListenLabel");
+    ListenTo = named(new QComboBox(RealTimePanel), "ListenTo");
     ListenTo->addItems({QStringLiteral("Off"), QStringLiteral("Input"), QStringLiteral("Output")});
     ListenTo->setCurrentIndex(static_cast<int>(Listen::Output));
-    SoundStatus = named(new QLabel, "SoundStatus");
-    Clipping = named(new QLabel(QStringLiteral("Clipping")), "Clipping");
+    SoundStatus = named(new QLabel(RealTimePanel), "SoundStatus");
+    Clipping = named(new QLabel(QStringLiteral("Clipping"), RealTimePanel), "Clipping");
     // Unlit (greyed) until a clipped sample is played.
     Clipping->setEnabled(false);
 
