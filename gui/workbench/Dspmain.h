@@ -246,7 +246,8 @@ private:
 
     kaldorium::WorkbenchSettings settings;
     kaldorium::SignalStatistics statistics;
-    ImageCanvas canvas;
+    // Sized to the display by the layout before anything is drawn on it.
+    ImageCanvas canvas{1, 1};
     kaldorium::Oscilloscope scope;
     // The window's busy state: what long work goes on. Every control that starts or stops long
     // work follows it (UpdateControls); every way out of the work sets it back to Idle.
