@@ -48,6 +48,35 @@ void BM_BareBiquad(benchmark::State &state) {
 }
 BENCHMARK(BM_BareBiquad);
 
+// The same biquad with its state kept in memory from one sample to the next, as it is for any
+// filter called once per sample by a caller that keeps the filter: the recursion waits for the
+// last output to come back from memory. The floor of a call per sample.
+void BM_BiquadStateInMemory(benchmark::State &state) {
+    const double *in = TestBlock();
+    static double out[BlockSize];
+    struct {
+        double b0 = 0.0155, b1 = 0.0, b2 = -0.0155, a1 = -1.9, a2 = 0.969;
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    } q;
+    benchmark::DoNotOptimize(&q);
+    for (auto _ : state) {
+        for (int i = 0; i < BlockSize; ++i) {
+            const double x = in[i];
+            const double y = q.b0 * x + q.b1 * q.x1 + q.b2 * q.x2 - q.a1 * q.y1 - q.a2 * q.y2;
+            q.x2 = q.x1;
+            q.x1 = x;
+            q.y2 = q.y1;
+            q.y1 = y;
+            out[i] = y;
+            // The state is written back and read again, as a call per sample does.
+            benchmark::ClobberMemory();
+        }
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(state.iterations() * BlockSize);
+}
+BENCHMARK(BM_BiquadStateInMemory);
+
 // Filter::Process over the same block: one call per sample with the current parameters.
 void BM_FilterProcess(benchmark::State &state) {
     const int kind = static_cast<int>(state.range(0));
