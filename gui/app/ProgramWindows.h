@@ -9,8 +9,7 @@
 #include "gui/services/DataFileEditor.h"
 #include "gui/services/DeferredWindow.h"
 #include "gui/services/HelpWindow.h"
-#include "gui/services/QtAudioStream.h"
-#include "gui/services/QtSoundPlayer.h"
+#include "gui/services/Media.h"
 #include "gui/spectrum/Dftmain.h"
 #include "gui/tools/Analoguefiltersmain.h"
 #include "gui/tools/Digitalfiltersdesign.h"
@@ -39,9 +38,10 @@ struct ProgramWindows {
     kaldorium::DigitalFilterDesign design;
     // The set as the workbench runs it: rounded to the designer's coefficient bits.
     kaldorium::QuantisedFilterSource quantised{design};
-    QtSoundPlayer player;
+    // Sound loads its libraries when the first sound plays.
+    DeferredSoundPlayer player;
     // The live sound of real-time runs, shared by the two workbenches.
-    QtAudioStream audio;
+    DeferredAudioStream audio;
 
     TDSPMainForm mainForm;
     DeferredWindow<TGraphForm> graphForm;

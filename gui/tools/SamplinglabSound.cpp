@@ -2,15 +2,14 @@
 
 #include "core/audio/SampledWav.h"
 #include "core/common/NumberText.h"
+#include "gui/services/Media.h"
 #include "gui/services/ProgramFolder.h"
 #include "gui/services/SoundPlayer.h"
 #include "gui/services/UiServices.h"
 #include "gui/widgets/NumberEdit.h"
 
-#include <QAudioDevice>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QMediaDevices>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -36,7 +35,7 @@ QString TSamplingForm::SoundFile() const {
 }
 
 double TSamplingForm::DeviceRate() {
-    const int rate = QMediaDevices::defaultAudioOutput().preferredFormat().sampleRate();
+    const int rate = media::PreferredOutputRate();
     return rate >= 8000 && rate <= 192000 ? rate : DefaultOutputRate;
 }
 

@@ -1,4 +1,5 @@
 #include "core/signal/Oscilloscopeclass.h"
+#include "gui/services/Media.h"
 #include "gui/widgets/ImageCanvas.h"
 #include "gui/widgets/PlotImage.h"
 
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QSvgGenerator>
 
 namespace {
 
@@ -118,16 +118,10 @@ bool PlotImage::SaveImage(const QString &fileName) {
     }
     const ExportFrame frame = Frame();
     const QSize size(canvas.Width() + frame.left, canvas.Height() + frame.top + frame.bottom);
-    QSvgGenerator svg;
-    svg.setFileName(fileName);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    // At 96 dots per inch a browser shows the picture at the plot's own size.
-    svg.setResolution(96);
-    svg.setTitle(window()->windowTitle());
-    svg.setDescription(QStringLiteral("Drawn by Kaldorium"));
+    const media::SvgPicture svg(fileName, size, window()->windowTitle(),
+                                QStringLiteral("Drawn by Kaldorium"));
     QPainter painter;
-    if (!painter.begin(&svg)) {
+    if (svg.Device() == nullptr || !painter.begin(svg.Device())) {
         return false;
     }
     if (size != QSize(canvas.Width(), canvas.Height())) {

@@ -2,7 +2,7 @@
 #   cmake -DROOT=<tree> -P FloorCheck.cmake
 # The floors, lowest first; folders in one bracket share a floor and never include each other.
 #   core: common < signal < spectrum < tools < {workbench, audio} < lesson
-#   gui:  services < widgets < {tools, spectrum} < audio < workbench < app
+#   gui:  services < {widgets, media} < {tools, spectrum} < audio < workbench < app
 # Any gui folder may include the core; the core includes neither the windows nor Qt.
 if(NOT DEFINED ROOT)
     message(FATAL_ERROR "usage: cmake -DROOT=<tree> -P FloorCheck.cmake")
@@ -17,6 +17,7 @@ set(core_audio 4)
 set(core_lesson 5)
 set(gui_services 10)
 set(gui_widgets 11)
+set(gui_media 11)
 set(gui_tools 12)
 set(gui_spectrum 12)
 set(gui_audio 13)

@@ -1,5 +1,6 @@
 #include "FakeAudioStream.h"
-#include "gui/services/QtAudioStream.h"
+#include "gui/media/QtAudioStream.h"
+#include "gui/services/Media.h"
 
 #include <QMediaDevices>
 #include <QTest>
@@ -25,7 +26,8 @@ void AudioStreamTest::realStreamWithoutDeviceGoesOnSilently() {
     if (!QMediaDevices::audioOutputs().isEmpty()) {
         QSKIP("this machine has a sound output");
     }
-    QtAudioStream stream;
+    // The program's stream, which loads the real one from the media module.
+    DeferredAudioStream stream;
     QVERIFY(!stream.Open(44100.0, 2));
     QCOMPARE(stream.CurrentState(), AudioStream::State::NoDevice);
     QCOMPARE(stream.ErrorText(), QtAudioStream::NoDeviceText());

@@ -16,8 +16,9 @@
 #include "core/workbench/DataFiles.h"
 #include "core/workbench/Runs.h"
 #include "gui/audio/Wavmain.h"
+#include "gui/media/QtAudioStream.h"
 #include "gui/services/Guarded.h"
-#include "gui/services/QtAudioStream.h"
+#include "gui/services/Media.h"
 #include "gui/services/RealTimeSession.h"
 #include "gui/tools/Fileedit.h"
 #include "gui/tools/Polezero.h"
@@ -512,7 +513,7 @@ private slots:
         if (!QMediaDevices::audioOutputs().isEmpty()) {
             QSKIP("this machine has a sound device");
         }
-        QtAudioStream real;
+        DeferredAudioStream real;
         form->SetAudioStream(&real);
         find<QCheckBox>("RealTime")->setChecked(true);
         click("fTest");

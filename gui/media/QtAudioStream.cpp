@@ -1,4 +1,4 @@
-#include "gui/services/QtAudioStream.h"
+#include "gui/media/QtAudioStream.h"
 
 #include <QAudioSink>
 #include <QMediaDevices>

@@ -1,4 +1,4 @@
-#include "gui/services/QtSoundPlayer.h"
+#include "gui/media/QtSoundPlayer.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
