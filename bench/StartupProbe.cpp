@@ -1,10 +1,13 @@
 // Starts as the program does and quits once its main window has painted: `startup_probe` is the
-// program, `startup_probe minimal` a plain Qt Widgets window with one button, the yardstick.
-// BM_StartUp in gui_bench times both as whole processes.
+// program, `startup_probe minimal` a plain Qt Widgets window with one button in the same binary,
+// and `startup_plain` that window in a program of its own that links Qt Widgets alone, the
+// yardstick. BM_StartUp in gui_bench times them as whole processes.
 
+#ifndef KALDORIUM_PLAIN_WINDOW
 #include "gui/app/KaldoriumApplication.h"
 #include "gui/app/ProgramWindows.h"
 #include "gui/services/UiServices.h"
+#endif
 
 #include <QApplication>
 #include <QEvent>
@@ -37,7 +40,12 @@ private:
 
 int main(int argc, char **argv) {
     FirstPaint painted;
-    if (argc > 1 && std::strcmp(argv[1], "minimal") == 0) {
+#ifdef KALDORIUM_PLAIN_WINDOW
+    const bool plain = true;
+#else
+    const bool plain = argc > 1 && std::strcmp(argv[1], "minimal") == 0;
+#endif
+    if (plain) {
         QApplication application(argc, argv);
         QWidget window;
         auto *button = new QPushButton(QStringLiteral("Test"), &window);
@@ -47,10 +55,14 @@ int main(int argc, char **argv) {
         window.show();
         return application.exec();
     }
+#ifndef KALDORIUM_PLAIN_WINDOW
     QtUiServices services;
     KaldoriumApplication application(argc, argv, services);
     ProgramWindows windows(services);
     windows.mainForm.installEventFilter(&painted);
     windows.mainForm.show();
     return application.exec();
+#else
+    return 1;
+#endif
 }
