@@ -269,23 +269,13 @@ void Filter::FrequencyResponse(double newTs, double omega, Angle &angle, double 
     double dRe = 1.0;
     double dIm = 0.0;
     if (type >= fkBandPass && type <= fkLowPass4th) {
-        // N = Σ num[i]·e^(−j·i·θ), D = Σ den[i]·e^(−j·i·θ); the powers of e^(−jθ) by rotation.
         const int order = type >= fkHighPass4th ? 4 : 2;
         angle.Set(theta);
-        const double zRe = angle.cosine;
-        const double zIm = -angle.sine;
-        double pRe = 1.0;
-        double pIm = 0.0;
-        nRe = nIm = dRe = dIm = 0.0;
-        for (int i = 0; i <= order; ++i) {
-            nRe += num[i] * pRe;
-            nIm += num[i] * pIm;
-            dRe += den[i] * pRe;
-            dIm += den[i] * pIm;
-            const double next = pRe * zRe - pIm * zIm;
-            pIm = pRe * zIm + pIm * zRe;
-            pRe = next;
-        }
+        const ComplexRatio r = RatioAtAngle(num, den, order, angle.cosine, angle.sine);
+        nRe = r.nRe;
+        nIm = r.nIm;
+        dRe = r.dRe;
+        dIm = r.dIm;
     } else if (type == fkDifferentiator) {
         // The backward difference it runs: N = (1 − e^(−jθ))/Ts = ((1 − cos θ) + j·sin θ)/Ts
         angle.Set(theta);

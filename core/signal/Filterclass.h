@@ -32,6 +32,34 @@ inline constexpr FilterKind fkAnalogueLowPassNonInverting = 18;
 // Routed through the filter network by the caller.
 inline constexpr FilterKind fkNetwork = 19;
 
+// N = Σ num[i]·z^i and D = Σ den[i]·z^i for i = 0 … order, with z = cos θ − j·sin θ = e^(−jθ) and
+// its powers by rotation: the response of a coefficient set at one angle, in one place so that
+// the Bode plots, the designer and the filters agree bit for bit.
+struct ComplexRatio {
+    double nRe = 0.0;
+    double nIm = 0.0;
+    double dRe = 0.0;
+    double dIm = 0.0;
+};
+inline ComplexRatio RatioAtAngle(const double *num, const double *den, int order, double cosine,
+                                 double sine) {
+    const double zRe = cosine;
+    const double zIm = -sine;
+    double pRe = 1.0;
+    double pIm = 0.0;
+    ComplexRatio r;
+    for (int i = 0; i <= order; ++i) {
+        r.nRe += num[i] * pRe;
+        r.nIm += num[i] * pIm;
+        r.dRe += den[i] * pRe;
+        r.dIm += den[i] * pIm;
+        const double next = pRe * zRe - pIm * zIm;
+        pIm = pRe * zIm + pIm * zRe;
+        pRe = next;
+    }
+    return r;
+}
+
 // One digital filter of one kind: its design parameters, the difference-equation coefficients
 // derived from them and the history of the running recursion. The second-order kinds are
 // analogue prototypes carried over by the bilinear transform with pre-warping, so f0 is exact.

@@ -78,20 +78,7 @@ Point Digital(const Biquad &c, Turn turn) {
 
 // N = Σ a[m]·e^(−jmθ), D = Σ b[m]·e^(−jmθ), m = 0 … 6; the powers of e^(−jθ) by rotation.
 Point Designed(const double *a, const double *b, Turn turn) {
-    const double zRe = turn.cs;
-    const double zIm = -turn.sn;
-    double pRe = 1.0;
-    double pIm = 0.0;
-    double nRe = 0.0, nIm = 0.0, dRe = 0.0, dIm = 0.0;
-    for (int m = 0; m < 7; ++m) {
-        nRe += a[m] * pRe;
-        nIm += a[m] * pIm;
-        dRe += b[m] * pRe;
-        dIm += b[m] * pIm;
-        const double next = pRe * zRe - pIm * zIm;
-        pIm = pRe * zIm + pIm * zRe;
-        pRe = next;
-    }
+    const auto [nRe, nIm, dRe, dIm] = RatioAtAngle(a, b, 6, turn.cs, turn.sn);
     const double n2 = nRe * nRe + nIm * nIm;
     const double d2 = dRe * dRe + dIm * dIm;
     const double gain = n2 == 0.0 ? BodeResponse::FloorDb : 20.0 * std::log10(std::sqrt(n2 / d2));

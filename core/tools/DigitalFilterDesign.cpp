@@ -24,23 +24,7 @@ struct DesignPoint {
     double phase;
 };
 DesignPoint DesignResponse(const double *a, const double *b, double theta) {
-    const double c1 = std::cos(theta);
-    const double s1 = -std::sin(theta);
-    double zRe = 1.0;
-    double zIm = 0.0;
-    double nRe = 0.0;
-    double nIm = 0.0;
-    double dRe = 0.0;
-    double dIm = 0.0;
-    for (int m = 0; m < 7; ++m) {
-        nRe += a[m] * zRe;
-        nIm += a[m] * zIm;
-        dRe += b[m] * zRe;
-        dIm += b[m] * zIm;
-        const double nextRe = zRe * c1 - zIm * s1;
-        zIm = zRe * s1 + zIm * c1;
-        zRe = nextRe;
-    }
+    const auto [nRe, nIm, dRe, dIm] = RatioAtAngle(a, b, 6, std::cos(theta), std::sin(theta));
     const double gain =
         20.0 * std::log10(std::sqrt((nRe * nRe + nIm * nIm) / (dRe * dRe + dIm * dIm)));
     // The phase of N/D is that of N·conj(D).
