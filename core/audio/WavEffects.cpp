@@ -419,10 +419,9 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
     ComplexSample *A = blocks.A.data();
     ComplexSample *B = blocks.B.data();
     double peak = 0.0;
-    std::uint64_t written = 0;
     std::uint64_t consumed = 0;
     // ⌊S/N⌋ + 1 blocks; the last one is padded with zeros and written only up to S frames.
-    // One block's frames as read, then as written.
+    // One block's frames as read, then as written: as many out as came in.
     std::vector<double> frames(static_cast<std::size_t>(N));
     while (consumed <= count) {
         const auto present = static_cast<std::size_t>(
@@ -441,16 +440,12 @@ WavEffectResult WavEffects::BlockEffect(WavEffectKind kind, WaveFile &input, Wav
         ComputeFFT(s.window, N, A, B, nullptr, peak);
         ChangeSpectrum(kind, N, fs, s);
         ComputeConjugateFFT(WindowKind::NoWindow, N, B, A, nullptr, peak);
-        const auto kept = static_cast<std::size_t>(
-            std::min<std::uint64_t>(static_cast<std::uint64_t>(N),
-                                    count - std::min(written, static_cast<std::uint64_t>(count))));
-        for (std::size_t m = 0; m < kept; ++m) {
+        for (std::size_t m = 0; m < present; ++m) {
             frames[m] = scale * A[m].re;
         }
-        if (!WriteFrames(output, frames.data(), kept)) {
+        if (!WriteFrames(output, frames.data(), present)) {
             return Failure(output);
         }
-        written += static_cast<std::uint64_t>(N);
         consumed += static_cast<std::uint64_t>(N);
         const auto done = static_cast<std::uint32_t>(std::min<std::uint64_t>(consumed, count));
         if (progress && !progress(done, count) && consumed <= count) {

@@ -9,16 +9,19 @@
 
 namespace {
 
-// Builds a window with the given arguments and gives it its tooltips and `wire`'s connections.
-template <class T, class... Args>
-DeferredWindow<T> Deferred(std::function<void(T &)> wire, Args &...args) {
-    return DeferredWindow<T>([&args...] { return std::make_unique<T>(args...); },
-                             [wire = std::move(wire)](T &window) {
-                                 if (wire) {
-                                     wire(window);
-                                 }
-                                 ApplyTooltips(&window);
-                             });
+// A window made from the given arguments, which live as long as the program's windows.
+template <class T, class... Args> typename DeferredWindow<T>::Build Made(Args &...args) {
+    return [&args...] { return std::make_unique<T>(args...); };
+}
+
+// What every window is given once built: `wire`'s connections, then its tooltips.
+template <class T> typename DeferredWindow<T>::Ready Wired(std::function<void(T &)> wire = {}) {
+    return [wire = std::move(wire)](T &window) {
+        if (wire) {
+            wire(window);
+        }
+        ApplyTooltips(&window);
+    };
 }
 
 // Shows a window on its own, in front.
@@ -32,28 +35,25 @@ void Present(QWidget &window) {
 
 ProgramWindows::ProgramWindows(UiServices &services_)
     : services(services_), mainForm(services, noise, network, &quantised),
-      graphForm(Deferred<TGraphForm>({}, services, design, network)),
+      graphForm(Made<TGraphForm>(services, design, network), Wired<TGraphForm>()),
       analogueForm(
           [this] { return std::make_unique<TAnalogueFiltersForm>(services, graphForm.Get()); },
-          [](TAnalogueFiltersForm &form) { ApplyTooltips(&form); }),
-      digitalForm(Deferred<TDigitalFiltersForm>(
-          [this](TDigitalFiltersForm &form) { WireDigitalForm(form); }, services, design)),
-      fileEditForm(Deferred<TFileEditForm>({}, services)),
-      networkForm(Deferred<TFilterNetworkForm>({}, services, network)),
+          Wired<TAnalogueFiltersForm>()),
+      digitalForm(Made<TDigitalFiltersForm>(services, design),
+                  Wired<TDigitalFiltersForm>([this](auto &form) { WireDigitalForm(form); })),
+      fileEditForm(Made<TFileEditForm>(services), Wired<TFileEditForm>()),
+      networkForm(Made<TFilterNetworkForm>(services, network), Wired<TFilterNetworkForm>()),
       wavForm(
           [this] {
               return std::make_unique<TWAVMainForm>(services, player, noise, network, design,
                                                     editor, networkForm.Ref());
           },
-          [this](TWAVMainForm &form) {
-              form.SetAudioStream(&audio);
-              ApplyTooltips(&form);
-          }),
-      dftForm(Deferred<TDFTMainForm>({}, services, player, editor)),
-      samplingForm(Deferred<TSamplingForm>([this](TSamplingForm &form) { WireSamplingForm(form); },
-                                           services, player)),
-      poleZeroForm(Deferred<TPoleZeroForm>([this](TPoleZeroForm &form) { WirePoleZeroForm(form); },
-                                           services, design, network)),
+          Wired<TWAVMainForm>([this](auto &form) { form.SetAudioStream(&audio); })),
+      dftForm(Made<TDFTMainForm>(services, player, editor), Wired<TDFTMainForm>()),
+      samplingForm(Made<TSamplingForm>(services, player),
+                   Wired<TSamplingForm>([this](auto &form) { WireSamplingForm(form); })),
+      poleZeroForm(Made<TPoleZeroForm>(services, design, network),
+                   Wired<TPoleZeroForm>([this](auto &form) { WirePoleZeroForm(form); })),
       lessons(*this, services), help(services) {
     design.SetWorkbench(&mainForm);
     // A designed filter exists from the start, whether or not the designer is ever opened.

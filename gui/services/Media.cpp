@@ -37,9 +37,10 @@ QStringList Candidates() {
 
 // Loads the first candidate that is a module of this build.
 void Load(ModuleState &state) {
-    state.error = QStringLiteral("the module %1 was not found")
-                      .arg(Candidates().join(QStringLiteral(" or ")));
-    for (const QString &path : Candidates()) {
+    const QStringList candidates = Candidates();
+    state.error =
+        QStringLiteral("the module %1 was not found").arg(candidates.join(QStringLiteral(" or ")));
+    for (const QString &path : candidates) {
         if (!QFileInfo::exists(path)) {
             continue;
         }
