@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 #include <memory>
 
 // The calculator driven as a student drives it: choosing tabs, typing, clicking.

@@ -3,7 +3,7 @@
 #include "gui/app/CommandLine.h"
 #include "gui/services/DataFileEditor.h"
 
-#include <QtTest>
+#include <QTest>
 
 // Files named on the command line: data files open in the editor one after another, anything
 // else is reported and left alone.

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 // Where the data folders live: beside the executable in the build tree; under Documents for an
 // installed program, seeded from the examples and taking over an earlier version's folder once.

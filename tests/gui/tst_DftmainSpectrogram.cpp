@@ -17,9 +17,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
-#include <QtTest>
 
 #include <cmath>
 #include <functional>

@@ -14,9 +14,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QtTest>
 
 #include <algorithm>
 #include <cmath>

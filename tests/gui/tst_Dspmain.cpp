@@ -15,7 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 #include <numbers>

@@ -3,7 +3,7 @@
 #include "gui/widgets/NumberEdit.h"
 #include "gui/widgets/PlotImage.h"
 
-#include <QtTest>
+#include <QTest>
 
 // The workbench's fields, steppers and selections, typed and clicked as a user does.
 class TestDspmainFields : public QObject, DspmainFixture {

@@ -12,8 +12,8 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <memory>
 

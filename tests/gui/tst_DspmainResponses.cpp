@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 #include <memory>
 
 // The workbench's step and impulse responses and line spectra, and how every busy state of the

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <cmath>
 #include <complex>

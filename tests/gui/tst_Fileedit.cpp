@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 #include <QToolButton>
-#include <QtTest>
 
 // The data file editor: its controls, menus, shortcuts and editing, and the question about
 // unsaved changes.

@@ -3,8 +3,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
-#include <QtTest>
 
 // The data file editor's search, the modal editing of a named file, and reading and saving.
 class TestFileeditFiles : public QObject, public FileeditFixture {

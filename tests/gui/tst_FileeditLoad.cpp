@@ -1,9 +1,9 @@
 #include "tests/gui/FileeditFixture.h"
 
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QtTest>
 
 #include <cfenv>
 

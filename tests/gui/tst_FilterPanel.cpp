@@ -14,7 +14,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

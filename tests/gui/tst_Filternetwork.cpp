@@ -10,7 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 #include <complex>
 #include <memory>

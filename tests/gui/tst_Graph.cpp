@@ -14,8 +14,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 #include <algorithm>
 #include <cmath>
 #include <memory>

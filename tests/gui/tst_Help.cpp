@@ -27,10 +27,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolButton>
-#include <QtTest>
 
 #include <memory>
 

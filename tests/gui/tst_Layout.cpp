@@ -29,8 +29,8 @@
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextEdit>
-#include <QtTest>
 
 #include <functional>
 #include <memory>

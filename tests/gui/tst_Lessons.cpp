@@ -16,7 +16,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QtTest>
+#include <QTest>
 
 #include <memory>
 

@@ -7,7 +7,7 @@
 
 #include <QLineEdit>
 #include <QLocale>
-#include <QtTest>
+#include <QTest>
 
 #include <clocale>
 

@@ -19,8 +19,8 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <cfenv>
 #include <cmath>

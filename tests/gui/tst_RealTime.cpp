@@ -34,8 +34,8 @@
 #include <QLineEdit>
 #include <QMediaDevices>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
+#include <QTest>
 
 // Every control of every window says what it is for, with its unit and range where it has one.
 class TestTooltips : public QObject {

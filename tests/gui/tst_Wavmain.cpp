@@ -12,8 +12,8 @@
 #include <QMediaDevices>
 #include <QPushButton>
 #include <QStyle>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <algorithm>
 #include <vector>

@@ -4,8 +4,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 // The WAV workbench's fields, steppers and options, typed and clicked as a user does.
 class TestWavmainFields : public QObject, WavWorkbenchFixture {

@@ -14,8 +14,8 @@
 #include <QPointer>
 #include <QQueue>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <cmath>
 #include <functional>

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <stdexcept>
 

@@ -18,8 +18,8 @@
 #include <QMessageBox>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
 
 #include <algorithm>
 #include <cfenv>
