@@ -36,33 +36,33 @@ private:
     bool seen = false;
 };
 
+// The plain window: one button on an empty window.
+int PlainWindow(int &argc, char **argv, FirstPaint &painted) {
+    QApplication application(argc, argv);
+    QWidget window;
+    auto *button = new QPushButton(QStringLiteral("Test"), &window);
+    button->move(20, 20);
+    window.resize(960, 640);
+    window.installEventFilter(&painted);
+    window.show();
+    return application.exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     FirstPaint painted;
 #ifdef KALDORIUM_PLAIN_WINDOW
-    const bool plain = true;
+    return PlainWindow(argc, argv, painted);
 #else
-    const bool plain = argc > 1 && std::strcmp(argv[1], "minimal") == 0;
-#endif
-    if (plain) {
-        QApplication application(argc, argv);
-        QWidget window;
-        auto *button = new QPushButton(QStringLiteral("Test"), &window);
-        button->move(20, 20);
-        window.resize(960, 640);
-        window.installEventFilter(&painted);
-        window.show();
-        return application.exec();
+    if (argc > 1 && std::strcmp(argv[1], "minimal") == 0) {
+        return PlainWindow(argc, argv, painted);
     }
-#ifndef KALDORIUM_PLAIN_WINDOW
     QtUiServices services;
     KaldoriumApplication application(argc, argv, services);
     ProgramWindows windows(services);
     windows.mainForm.installEventFilter(&painted);
     windows.mainForm.show();
     return application.exec();
-#else
-    return 1;
 #endif
 }

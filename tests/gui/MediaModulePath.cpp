@@ -1,5 +1,5 @@
-// Linked into every window test: run by hand instead of by ctest, a test still finds the media
-// module of its own build (ctest names it in KALDORIUM_MEDIA_MODULE, as a test may too).
+// Linked into every window test, by ctest or by hand: the media module of the test's own build,
+// unless KALDORIUM_MEDIA_MODULE already names one (as the test of a missing module does).
 #include <QByteArray>
 #include <QtGlobal>
 
